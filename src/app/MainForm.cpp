@@ -1,0 +1,137 @@
+#include "MainForm.h"
+
+#include "Geometry.h"
+#include "Texts.h"
+#include "ToolTable.h"
+#include "grid/SheetView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QToolBar>
+
+namespace lng {
+
+namespace {
+QIcon toolIcon(const Tool &tool, QStyle *style)
+{
+    static const std::map<std::string_view, QStyle::StandardPixmap> fallbacks {
+        {"ID_Load", QStyle::SP_DialogOpenButton},  {"ID_Save", QStyle::SP_DialogSaveButton},
+        {"ID_Settings", QStyle::SP_FileDialogDetailedView}, {"ID_Unlock", QStyle::SP_DialogApplyButton},
+        {"ID_Copy", QStyle::SP_FileIcon},           {"ID_Paste", QStyle::SP_FileLinkIcon},
+        {"ID_Search", QStyle::SP_FileDialogContentsView}, {"ID_BuildDLL", QStyle::SP_DriveFDIcon},
+        {"ID_Context", QStyle::SP_DialogHelpButton}, {"ID_ToExcel", QStyle::SP_ArrowRight},
+        {"ID_FromExcel", QStyle::SP_ArrowLeft},     {"ID_Rows", QStyle::SP_FileDialogListView},
+        {"ID_FindBlank", QStyle::SP_ArrowDown},     {"ID_CheckCase", QStyle::SP_DialogYesButton},
+    };
+    const auto fallback = fallbacks.find(tool.identifier);
+    const QIcon standard = fallback != fallbacks.end() ? style->standardIcon(fallback->second) : QIcon();
+    return QIcon::fromTheme(QString::fromLatin1(tool.icon.data(), static_cast<qsizetype>(tool.icon.size())), standard);
+}
+
+QString toQString(std::string_view text)
+{
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+} // namespace
+
+MainForm::MainForm(Workbench &bench, QWidget *parent)
+    : QMainWindow(parent)
+    , m_bench(bench)
+{
+    setWindowTitle(texts::AppTitle);
+    setObjectName(QStringLiteral("MainForm"));
+
+    m_gridArea = new QWidget(this);
+    setCentralWidget(m_gridArea);
+    m_table = new SheetView(bench.table(), m_gridArea);
+    m_table->setObjectName(QStringLiteral("F1Book1"));
+    m_table->setAccessibleName(QStringLiteral("Message table"));
+    m_exchange = new SheetView(bench.exchangeSheet(), m_gridArea);
+    m_exchange->setObjectName(QStringLiteral("F1Book2"));
+    m_exchange->setGeometry(twipsToPixels(1320), twipsToPixels(1200), twipsToPixels(11055), twipsToPixels(10575));
+    m_exchange->hide();
+
+    createToolbar();
+
+    connect(&bench.table(), &Sheet::CellEdited, this, [&bench] { bench.state().IsModified = true; });
+    bench.setYield([] { QCoreApplication::processEvents(); });
+
+    // Form load: headings and protection.
+    bench.formLoad();
+
+    resize(initialClientSize().width(), initialClientSize().height() + m_toolbar->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+QSize MainForm::initialClientSize()
+{
+    return {twipsToPixels(15225), twipsToPixels(12630)};
+}
+
+void MainForm::createToolbar()
+{
+    m_toolbar = new QToolBar(toQString(ToolbarName), this);
+    m_toolbar->setObjectName(toQString(ToolbarName));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setMovable(false);
+    addToolBar(Qt::TopToolBarArea, m_toolbar);
+    for (std::string_view entry : ToolbarLayout) {
+        if (entry.empty()) {
+            m_toolbar->addSeparator();
+            continue;
+        }
+        const Tool *tool = toolByCaption(entry);
+        auto *action = new QAction(toolIcon(*tool, style()), toQString(tool->caption), this);
+        const QString identifier = toQString(tool->identifier);
+        action->setObjectName(identifier);
+        action->setToolTip(toQString(tool->description));
+        action->setStatusTip(toQString(tool->description));
+        action->setWhatsThis(toQString(tool->description));
+        if (!tool->shortcut.empty())
+            action->setShortcut(QKeySequence(toQString(tool->shortcut)));
+        connect(action, &QAction::triggered, this, [this, identifier] { m_bench.dispatcher().dispatch(identifier); });
+        m_toolbar->addAction(action);
+        if (QWidget *button = m_toolbar->widgetForAction(action)) {
+            button->setAccessibleName(action->text());
+            button->setAccessibleDescription(action->toolTip());
+        }
+    }
+}
+
+QAction *MainForm::toolAction(const QString &identifier) const
+{
+    return findChild<QAction *>(identifier, Qt::FindDirectChildrenOnly);
+}
+
+void MainForm::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    applyResizeRule();
+}
+
+void MainForm::applyResizeRule()
+{
+    const std::optional<QSize> size = gridSizeForWindow(frameGeometry().size());
+    if (!size)
+        return; // a size the grid cannot take: it keeps its previous size
+    // The grid never reaches past the window's client area, whatever the frame adds.
+    const QSize area = m_gridArea->size();
+    m_table->resize(std::min(size->width(), area.width()), std::min(size->height(), area.height()));
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    if (m_bench.closePrompt(event->spontaneous()))
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace lng

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Workbench.h"
+
+#include <QMainWindow>
+
+class QToolBar;
+
+namespace lng {
+
+class SheetView;
+
+// The main window: the toolbar, the message table and the hidden exchange grid.
+class MainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainForm(Workbench &bench, QWidget *parent = nullptr);
+
+    Workbench &workbench() { return m_bench; }
+    SheetView *F1Book1() const { return m_table; }
+    SheetView *F1Book2() const { return m_exchange; }
+    QToolBar *toolbar() const { return m_toolbar; }
+    // The action of a tool, found by its identifier.
+    QAction *toolAction(const QString &identifier) const;
+
+    // The initial client area, centred on the screen.
+    static QSize initialClientSize();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createToolbar();
+    void applyResizeRule();
+
+    Workbench &m_bench;
+    QToolBar *m_toolbar = nullptr;
+    QWidget *m_gridArea = nullptr;
+    SheetView *m_table = nullptr;
+    SheetView *m_exchange = nullptr;
+};
+
+} // namespace lng

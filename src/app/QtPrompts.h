@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Prompts.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace lng {
+
+// Message and input boxes as Qt dialogs over the main window.
+class QtPrompts : public Prompts {
+public:
+    void setParentWidget(QWidget *parent) { m_parent = parent; }
+    Answer message(const QString &text, Buttons buttons, Icon icon, const Caption &caption) override;
+    QString input(const QString &prompt, const QString &caption) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+class QtClipboard : public Clipboard {
+public:
+    QString text() const override;
+    void setText(const QString &text) override;
+};
+
+} // namespace lng

@@ -1,0 +1,118 @@
+#include "Workbench.h"
+
+#include "ShellCommands.h"
+#include "Texts.h"
+#include "db/MessageDatabase.h"
+#include "db/TableLoader.h"
+#include "db/TableSaver.h"
+#include "settings/SettingsFile.h"
+
+namespace lng {
+
+namespace {
+// Column widths of the message table, in 1/256 of the width of "0".
+constexpr int kPositionWidth = 2267;
+constexpr int kTextWidth = 10679;
+} // namespace
+
+Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard, QString folder)
+    : m_state(state)
+    , m_prompts(prompts)
+    , m_clipboard(clipboard)
+    , m_folder(std::move(folder))
+{
+    // The table's design-time layout: rows 1..9999 formatted, only the edited column unlocked.
+    m_table.SetRowLimit(TableRows);
+    m_table.SetColumnWidth(PositionColumn, kPositionWidth);
+    for (int col = CommentsColumn; col <= EditedColumn; ++col)
+        m_table.SetColumnWidth(col, kTextWidth);
+    m_table.SelectRange(1, EditedColumn, TableRows, EditedColumn);
+    m_table.SetSelectionProtection(false, false);
+    m_table.setActiveCell(1, 1);
+    m_table.takeDirtyRange();
+
+    m_exchange.SetCellText(1, 1, QStringLiteral("Position"));
+    m_exchange.SetCellText(1, 2, QStringLiteral("Messages"));
+
+    bindShellCommands(*this);
+}
+
+QString Workbench::pathOf(const QString &fileName) const
+{
+    return m_folder + QLatin1Char('/') + fileName;
+}
+
+QString Workbench::databasePath() const
+{
+    return pathOf(MessageDatabase::FileName);
+}
+
+QString Workbench::settingsPath() const
+{
+    return pathOf(SettingsFile::FileName);
+}
+
+void Workbench::formLoad()
+{
+    m_table.SetColumnHeading(PositionColumn, QStringLiteral("Position"));
+    m_table.SetColumnHeading(CommentsColumn, QStringLiteral("Comments"));
+    m_table.SetColumnHeading(EnglishColumn, QStringLiteral("English"));
+    m_table.SetColumnHeading(SecondColumn, QStringLiteral("Master Language #2"));
+    m_table.SetColumnHeading(EditedColumn, QStringLiteral("Current Language"));
+    m_table.SetSheetProtected(true);
+}
+
+bool Workbench::LoadTable()
+{
+    return loadTable(*this);
+}
+
+bool Workbench::SaveTable()
+{
+    return saveTable(*this, m_saveRowObserver);
+}
+
+bool Workbench::saveFirstPrompt()
+{
+    if (!m_state.IsModified)
+        return true;
+    const Answer answer = m_prompts.message(texts::SaveChangesFirst, Buttons::YesNo, Icon::Question, texts::SaveChangesTitle);
+    if (answer != Answer::Yes)
+        return true;
+    const bool nothingSaved = SaveTable();
+    yield();
+    return !nothingSaved;
+}
+
+bool Workbench::closePrompt(bool startedByUser)
+{
+    if (!startedByUser || !m_state.IsModified)
+        return true;
+    switch (m_prompts.message(texts::SaveChangesFirst, Buttons::YesNoCancel, Icon::Question, texts::SaveChangesTitle)) {
+    case Answer::Yes:
+        return !SaveTable();
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Workbench::critical(const QString &text, const Caption &caption)
+{
+    // A message box always shows the ordinary pointer, whatever the command is doing.
+    const MousePointer pointer = m_table.mousePointer();
+    m_table.setMousePointer(MousePointer::Default);
+    m_prompts.message(text, Buttons::Ok, Icon::Critical, caption);
+    m_table.setMousePointer(pointer);
+}
+
+void Workbench::information(const QString &text, const Caption &caption)
+{
+    const MousePointer pointer = m_table.mousePointer();
+    m_table.setMousePointer(MousePointer::Default);
+    m_prompts.message(text, Buttons::Ok, Icon::Information, caption);
+    m_table.setMousePointer(pointer);
+}
+
+} // namespace lng

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "CommandDispatcher.h"
+#include "Prompts.h"
+#include "SharedState.h"
+#include "grid/Sheet.h"
+
+#include <functional>
+
+namespace lng {
+
+// Columns of the message table.
+enum TableColumn { PositionColumn = 1, CommentsColumn = 2, EnglishColumn = 3, SecondColumn = 4, EditedColumn = 5 };
+
+inline constexpr int TableRows = 9999;        // rows 1..9999 show messages 101..10099
+inline constexpr int FirstMessageNumber = 101;
+inline constexpr int LastMessageNumber = 10099;
+inline constexpr int RowOffset = 100;         // grid row = message number - 100
+
+// The main window without its widgets: the message table, the hidden exchange grid, the
+// procedures that load and save the table, and the command table the toolbar dispatches into.
+// Everything here runs without a display; the window only shows it.
+class Workbench {
+public:
+    Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard, QString folder);
+
+    SharedState &state() { return m_state; }
+    Prompts &prompts() { return m_prompts; }
+    Clipboard &clipboard() { return m_clipboard; }
+    Sheet &table() { return m_table; }             // F1Book1
+    Sheet &exchangeSheet() { return m_exchange; }  // F1Book2, never shown
+    CommandDispatcher &dispatcher() { return m_dispatcher; }
+
+    const QString &folder() const { return m_folder; }
+    QString pathOf(const QString &fileName) const;
+    QString databasePath() const;
+    QString settingsPath() const;
+
+    bool IsLoaded = false;
+
+    // The window's load: headings, the table's layout and protection.
+    void formLoad();
+
+    // Fills the table from the database; reports any failure itself and answers whether the
+    // load ran to its end.
+    bool LoadTable();
+    // Writes the table back. Answers true when nothing was saved (not loaded, password refused,
+    // the database could not be opened or the write could not be committed).
+    bool SaveTable();
+    // Asks whether to save changes before a command goes on; answers whether it may go on.
+    bool saveFirstPrompt();
+    // The question when the user closes the window; answers whether the window may close.
+    bool closePrompt(bool startedByUser);
+
+    // Lets pending window events run once.
+    void yield() const { if (m_yield) m_yield(); }
+    void setYield(std::function<void()> yield) { m_yield = std::move(yield); }
+    // Called after each row the save has visited (progress; tests use it to stop a save midway).
+    void setSaveRowObserver(std::function<void(int row)> observer) { m_saveRowObserver = std::move(observer); }
+
+    // Shorthands for reporting.
+    void critical(const QString &text, const Caption &caption = NoTitle);
+    void information(const QString &text, const Caption &caption = NoTitle);
+
+private:
+    SharedState &m_state;
+    Prompts &m_prompts;
+    Clipboard &m_clipboard;
+    QString m_folder;
+    Sheet m_table {5};
+    Sheet m_exchange {2};
+    CommandDispatcher m_dispatcher;
+    std::function<void()> m_yield;
+    std::function<void(int)> m_saveRowObserver;
+};
+
+} // namespace lng

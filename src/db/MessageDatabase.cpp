@@ -1,0 +1,247 @@
+#include "MessageDatabase.h"
+
+#include <QFileInfo>
+
+namespace lng {
+
+namespace {
+const char *const kFieldNames[MessageDatabase::FieldCount] = {
+    "Number",   "Comments",  "English",    "French",  "Danish",  "Dutch",   "Finnish",
+    "German",   "Italian",   "Japanese",   "Norwegian", "Portuguese", "Spanish", "Swedish",
+    "Catalan",  "Chinese",   "Italian2",   "Russian", "Czech",   "Slovak",
+};
+} // namespace
+
+bool MessageDatabase::open(const QString &path, Access access, QString *error)
+{
+    m_path = path;
+    m_updates.clear();
+    m_insert = {};
+    m_insertKey.clear();
+    if (!QFileInfo(path).isFile()) {
+        if (error)
+            *error = QStringLiteral("the file does not exist");
+        return false;
+    }
+    const auto mode = access == Access::ReadOnly ? sqlite::Connection::Mode::ReadOnly : sqlite::Connection::Mode::ReadWrite;
+    if (!m_connection.open(path, mode, error))
+        return false;
+
+    // Reading the table's layout is the first real read: a file that is not a database, or a
+    // damaged one, fails here.
+    sqlite::Statement info;
+    if (!info.prepare(m_connection, QStringLiteral("PRAGMA table_info(%1)").arg(sqlite::quoteIdentifier(TableName)), error))
+        return false;
+    m_fieldNames.clear();
+    sqlite::Statement::Step step;
+    while ((step = info.step()) == sqlite::Statement::Step::Row)
+        m_fieldNames << info.text(1);
+    if (step == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
+    if (m_fieldNames.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("the table %1 is missing").arg(TableName);
+        return false;
+    }
+    if (m_fieldNames.size() < FieldCount) {
+        if (error)
+            *error = QStringLiteral("the table %1 has %2 fields; %3 are needed")
+                         .arg(TableName).arg(m_fieldNames.size()).arg(FieldCount);
+        return false;
+    }
+
+    sqlite::Statement index;
+    if (!index.prepare(m_connection,
+                       QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'index' AND name = ?1 AND tbl_name = ?2"),
+                       error))
+        return false;
+    index.bindText(1, IndexName);
+    index.bindText(2, TableName);
+    step = index.step();
+    if (step == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
+    if (step != sqlite::Statement::Step::Row) {
+        if (error)
+            *error = QStringLiteral("the index %1 of table %2 is missing").arg(IndexName, TableName);
+        return false;
+    }
+    return true;
+}
+
+bool MessageDatabase::create(const QString &path, QString *error)
+{
+    if (QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("the file already exists");
+        return false;
+    }
+    sqlite::Connection connection;
+    if (!connection.open(path, sqlite::Connection::Mode::Create, error))
+        return false;
+    QString sql = QStringLiteral("CREATE TABLE %1 (%2 INTEGER NOT NULL")
+                      .arg(sqlite::quoteIdentifier(TableName), sqlite::quoteIdentifier(QLatin1String(kFieldNames[0])));
+    for (int i = 1; i < FieldCount; ++i)
+        sql += QStringLiteral(", %1 TEXT").arg(sqlite::quoteIdentifier(QLatin1String(kFieldNames[i])));
+    sql += QStringLiteral("); CREATE UNIQUE INDEX %1 ON %2 (%3);")
+               .arg(sqlite::quoteIdentifier(IndexName), sqlite::quoteIdentifier(TableName),
+                    sqlite::quoteIdentifier(QLatin1String(kFieldNames[0])));
+    return connection.exec(sql.toUtf8().constData(), error);
+}
+
+QString MessageDatabase::fieldName(int ordinal) const
+{
+    return sqlite::quoteIdentifier(m_fieldNames.value(ordinal));
+}
+
+double MessageDatabase::RecordView::number() const
+{
+    return m_statement.real(0);
+}
+
+bool MessageDatabase::forEachRecord(const std::vector<int> &fields, const std::function<void(const RecordView &)> &visit,
+                                    QString *error) const
+{
+    QString sql = QStringLiteral("SELECT ") + fieldName(0);
+    for (int field : fields)
+        sql += QStringLiteral(", ") + fieldName(field);
+    sql += QStringLiteral(" FROM %1 ORDER BY %2").arg(sqlite::quoteIdentifier(TableName), fieldName(0));
+    sqlite::Statement select;
+    if (!select.prepare(m_connection, sql, error))
+        return false;
+    const RecordView view(select);
+    bool any = false;
+    sqlite::Statement::Step step;
+    while ((step = select.step()) == sqlite::Statement::Step::Row) {
+        if (select.isNull(0)) {
+            if (error)
+                *error = QStringLiteral("a record of table %1 has no message number").arg(TableName);
+            return false;
+        }
+        any = true;
+        visit(view);
+    }
+    if (step == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
+    if (!any) {
+        if (error)
+            *error = QStringLiteral("the table %1 holds no record").arg(TableName);
+        return false;
+    }
+    return true;
+}
+
+bool MessageDatabase::replaceNullByEmpty(int field, QString *error)
+{
+    sqlite::Statement update;
+    if (!update.prepare(m_connection,
+                        QStringLiteral("UPDATE %1 SET %2 = '' WHERE %2 IS NULL").arg(sqlite::quoteIdentifier(TableName), fieldName(field)),
+                        error))
+        return false;
+    if (update.step() == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
+    return true;
+}
+
+sqlite::Statement &MessageDatabase::updateStatement(const FieldValues &values, QString *error)
+{
+    QString key;
+    for (const auto &[field, text] : values)
+        key += QString::number(field) + QLatin1Char(',');
+    sqlite::Statement &statement = m_updates[key];
+    if (!statement.isPrepared()) {
+        QString sql = QStringLiteral("UPDATE %1 SET ").arg(sqlite::quoteIdentifier(TableName));
+        int parameter = 1;
+        for (const auto &[field, text] : values) {
+            if (parameter > 1)
+                sql += QStringLiteral(", ");
+            sql += QStringLiteral("%1 = ?%2").arg(fieldName(field)).arg(parameter++);
+        }
+        sql += QStringLiteral(" WHERE %1 = ?%2").arg(fieldName(0)).arg(parameter);
+        statement.prepare(m_connection, sql, error);
+    }
+    return statement;
+}
+
+bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &values, QString *error)
+{
+    if (values.empty())
+        return true;
+    sqlite::Statement &update = updateStatement(values, error);
+    if (!update.isPrepared())
+        return false;
+    update.reset();
+    int parameter = 1;
+    for (const auto &[field, text] : values)
+        update.bindText(parameter++, text);
+    update.bindInt(parameter, number);
+    if (update.step() == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        update.reset();
+        return false;
+    }
+    return true;
+}
+
+bool MessageDatabase::addRecord(std::int64_t number, const FieldValues &values, QString *error)
+{
+    QString key;
+    for (const auto &[field, text] : values)
+        key += QString::number(field) + QLatin1Char(',');
+    if (!m_insert.isPrepared() || key != m_insertKey) {
+        QString columns = fieldName(0);
+        QString parameters = QStringLiteral("?1");
+        int parameter = 2;
+        for (const auto &[field, text] : values) {
+            columns += QStringLiteral(", ") + fieldName(field);
+            parameters += QStringLiteral(", ?%1").arg(parameter++);
+        }
+        if (!m_insert.prepare(m_connection,
+                              QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(sqlite::quoteIdentifier(TableName), columns, parameters),
+                              error))
+            return false;
+        m_insertKey = key;
+    }
+    m_insert.reset();
+    m_insert.bindInt(1, number);
+    int parameter = 2;
+    for (const auto &[field, text] : values)
+        m_insert.bindText(parameter++, text);
+    if (m_insert.step() == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        m_insert.reset();
+        return false;
+    }
+    return true;
+}
+
+bool MessageDatabase::begin(QString *error)
+{
+    return m_connection.exec("BEGIN IMMEDIATE", error);
+}
+
+bool MessageDatabase::commit(QString *error)
+{
+    return m_connection.exec("COMMIT", error);
+}
+
+void MessageDatabase::rollback()
+{
+    if (m_connection.inTransaction())
+        m_connection.exec("ROLLBACK");
+}
+
+} // namespace lng

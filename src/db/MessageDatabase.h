@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Sqlite.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace lng {
+
+// The message database: table `Languages`, one record per message, fields addressed by
+// ordinal (0 the message number, 1 comments, 2..19 one language each), index `MainIndex` on
+// the message number. Every failure comes back as a readable cause; the caller names the file.
+class MessageDatabase {
+public:
+    static constexpr int FieldCount = 20;
+    static inline const QString FileName = QStringLiteral("AllLanguages.Lng");
+    static inline const QString TableName = QStringLiteral("Languages");
+    static inline const QString IndexName = QStringLiteral("MainIndex");
+
+    enum class Access { ReadOnly, ReadWrite };
+
+    // Opens an existing database and checks that table and index are there.
+    bool open(const QString &path, Access access, QString *error);
+    // Creates a new database with the schema; refuses to touch an existing file.
+    static bool create(const QString &path, QString *error);
+
+    const QString &path() const { return m_path; }
+    const sqlite::Connection &connection() const { return m_connection; }
+
+    // One record as a reader sees it: the message number and the requested fields.
+    class RecordView {
+    public:
+        double number() const;
+        // Value of the i-th requested field; nullopt for Null.
+        std::optional<QString> field(int i) const { return m_statement.optionalText(i + 1); }
+
+    private:
+        friend class MessageDatabase;
+        explicit RecordView(const sqlite::Statement &statement) : m_statement(statement) {}
+        const sqlite::Statement &m_statement;
+    };
+
+    // Walks every record in message-number order, handing over the given fields. A table
+    // without any record is a failure, as is a record without a message number.
+    bool forEachRecord(const std::vector<int> &fields, const std::function<void(const RecordView &)> &visit,
+                       QString *error) const;
+
+    // Replaces Null in `field` by the empty text, in every record.
+    bool replaceNullByEmpty(int field, QString *error);
+
+    using FieldValues = std::map<int, QString>; // field ordinal -> text
+    // Assigns the given fields of the record numbered `number`.
+    bool updateRecord(std::int64_t number, const FieldValues &values, QString *error);
+    // Adds a record numbered `number` with the given fields; every other field stays Null.
+    bool addRecord(std::int64_t number, const FieldValues &values, QString *error);
+
+    bool begin(QString *error);
+    bool commit(QString *error);
+    void rollback();
+    bool inTransaction() const { return m_connection.inTransaction(); }
+
+    // The name of a field, for SQL.
+    QString fieldName(int ordinal) const;
+
+private:
+    sqlite::Statement &updateStatement(const FieldValues &values, QString *error);
+
+    QString m_path;
+    sqlite::Connection m_connection;
+    QStringList m_fieldNames;
+    std::map<QString, sqlite::Statement> m_updates; // by the list of assigned fields
+    sqlite::Statement m_insert;
+    QString m_insertKey;
+};
+
+} // namespace lng

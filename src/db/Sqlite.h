@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace lng::sqlite {
+
+// Owns an open SQLite connection.
+class Connection {
+public:
+    enum class Mode { ReadOnly, ReadWrite, Create };
+
+    Connection() = default;
+    // Opens `path`; never creates a file unless the mode is Create. `error` gets SQLite's own
+    // description of a failure.
+    bool open(const QString &path, Mode mode, QString *error);
+    bool isOpen() const { return m_db != nullptr; }
+    sqlite3 *handle() const { return m_db.get(); }
+
+    bool exec(const char *sql, QString *error = nullptr);
+    QString lastError() const;
+    bool inTransaction() const;
+
+private:
+    struct Closer {
+        void operator()(sqlite3 *db) const;
+    };
+    std::unique_ptr<sqlite3, Closer> m_db;
+};
+
+// Owns a prepared statement. Values are always bound, never spliced into SQL.
+class Statement {
+public:
+    Statement() = default;
+    bool prepare(const Connection &connection, const QString &sql, QString *error);
+    bool isPrepared() const { return m_stmt != nullptr; }
+
+    void reset();
+    void bindNull(int index);
+    void bindInt(int index, std::int64_t value);
+    void bindDouble(int index, double value);
+    void bindText(int index, const QString &text);
+
+    enum class Step { Row, Done, Error };
+    Step step();
+
+    bool isNull(int column) const;
+    bool isInteger(int column) const;
+    std::int64_t integer(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+    std::optional<QString> optionalText(int column) const;
+
+private:
+    struct Finalizer {
+        void operator()(sqlite3_stmt *stmt) const;
+    };
+    std::unique_ptr<sqlite3_stmt, Finalizer> m_stmt;
+};
+
+// Double quotes an identifier for SQL.
+QString quoteIdentifier(const QString &name);
+
+} // namespace lng::sqlite

@@ -1,0 +1,160 @@
+#include "SheetView.h"
+
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QScrollBar>
+
+namespace lng {
+
+namespace {
+// Keeps a flag set for as long as the view is copying state from or to the sheet, so the two
+// directions do not feed each other.
+class SyncGuard {
+public:
+    explicit SyncGuard(bool &flag) : m_flag(flag), m_previous(flag) { m_flag = true; }
+    ~SyncGuard() { m_flag = m_previous; }
+
+private:
+    bool &m_flag;
+    bool m_previous;
+};
+} // namespace
+
+SheetView::SheetView(Sheet &sheet, QWidget *parent)
+    : QTableView(parent)
+    , m_sheet(sheet)
+    , m_model(new SheetModel(sheet, this))
+{
+    QFont font(QStringLiteral("Arial"), 10);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    setModel(m_model);
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    setWordWrap(false);
+
+    connect(&m_sheet, &Sheet::structureChanged, this, &SheetView::applyStructure);
+    connect(&m_sheet, &Sheet::viewChanged, this, &SheetView::applyView);
+    applyStructure();
+    applyView();
+}
+
+int SheetView::pixelsForWidth(int width) const
+{
+    const int zero = QFontMetrics(font()).horizontalAdvance(QLatin1Char('0'));
+    return (width * zero + 128) / 256 + 6; // plus the cell's margins
+}
+
+void SheetView::applyStructure()
+{
+    for (int col = 1; col <= m_sheet.columnCount(); ++col) {
+        setColumnWidth(col - 1, pixelsForWidth(m_sheet.ColumnWidth(col)));
+        setColumnHidden(col - 1, m_sheet.ColumnHidden(col));
+    }
+}
+
+void SheetView::applyView()
+{
+    if (m_syncing)
+        return;
+    SyncGuard guard(m_syncing);
+    viewport()->setCursor(m_sheet.mousePointer() == MousePointer::Hourglass ? Qt::WaitCursor : Qt::ArrowCursor);
+
+    const int rows = m_model->rowCount();
+    const int cols = m_model->columnCount();
+    const CellRange s = m_sheet.selection();
+    if (rows > 0 && cols > 0) {
+        const int activeRow = std::min(m_sheet.ActiveRow(), rows) - 1;
+        const int activeCol = std::min(m_sheet.ActiveColumn(), cols) - 1;
+        selectionModel()->setCurrentIndex(m_model->index(activeRow, activeCol), QItemSelectionModel::NoUpdate);
+        if (s.row1 <= rows && s.col1 <= cols) {
+            const QItemSelection selection(m_model->index(s.row1 - 1, s.col1 - 1),
+                                           m_model->index(std::min(s.row2, rows) - 1, std::min(s.col2, cols) - 1));
+            selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        }
+    }
+    verticalScrollBar()->setValue(m_sheet.TopVisibleRow() - 1);
+    horizontalScrollBar()->setValue(m_sheet.LeftVisibleColumn() - 1);
+}
+
+void SheetView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_syncing || !current.isValid())
+        return;
+    SyncGuard guard(m_syncing);
+    const CellRange s = m_sheet.selection();
+    if (!s.contains(current.row() + 1, current.column() + 1))
+        m_sheet.setActiveCell(current.row() + 1, current.column() + 1);
+}
+
+void SheetView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QTableView::selectionChanged(selected, deselected);
+    if (m_syncing)
+        return;
+    const QModelIndexList indexes = selectionModel()->selectedIndexes();
+    if (indexes.isEmpty())
+        return;
+    int row1 = INT_MAX, col1 = INT_MAX, row2 = 0, col2 = 0;
+    for (const QModelIndex &index : indexes) {
+        row1 = std::min(row1, index.row() + 1);
+        col1 = std::min(col1, index.column() + 1);
+        row2 = std::max(row2, index.row() + 1);
+        col2 = std::max(col2, index.column() + 1);
+    }
+    SyncGuard guard(m_syncing);
+    const QModelIndex current = currentIndex();
+    const CellRange range {row1, col1, row2, col2};
+    if (current.isValid() && range.contains(current.row() + 1, current.column() + 1))
+        m_sheet.selectWithActiveCell(range, current.row() + 1, current.column() + 1);
+    else
+        m_sheet.SelectRange(row1, col1, row2, col2);
+}
+
+void SheetView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    if (m_syncing)
+        return;
+    SyncGuard guard(m_syncing);
+    m_sheet.SetTopVisibleRow(verticalScrollBar()->value() + 1);
+    m_sheet.SetLeftVisibleColumn(horizontalScrollBar()->value() + 1);
+}
+
+void SheetView::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    reportExtent();
+}
+
+void SheetView::reportExtent()
+{
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    const int rows = std::max(1, viewport()->height() / rowHeight);
+    int columns = 0;
+    int width = 0;
+    for (int col = m_sheet.LeftVisibleColumn() - 1; col < m_model->columnCount(); ++col) {
+        width += columnWidth(col);
+        if (width > viewport()->width())
+            break;
+        ++columns;
+    }
+    m_sheet.setVisibleExtent(rows, std::max(columns, 1));
+}
+
+void SheetView::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && state() != EditingState) {
+        m_sheet.userClearSelection();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+} // namespace lng

@@ -1,0 +1,93 @@
+#include "Fixtures.h"
+
+#include "db/MessageDatabase.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+namespace lng::test {
+
+void createDatabase(const QString &path, const std::vector<Message> &messages)
+{
+    QString error;
+    ASSERT_TRUE(MessageDatabase::create(path, &error)) << error.toStdString();
+    MessageDatabase db;
+    ASSERT_TRUE(db.open(path, MessageDatabase::Access::ReadWrite, &error)) << error.toStdString();
+    ASSERT_TRUE(db.begin(&error));
+    for (const Message &message : messages) {
+        MessageDatabase::FieldValues values(message.fields.begin(), message.fields.end());
+        ASSERT_TRUE(db.addRecord(message.number, values, &error)) << error.toStdString();
+    }
+    ASSERT_TRUE(db.commit(&error));
+}
+
+std::optional<QString> readField(const QString &path, qint64 number, int field)
+{
+    sqlite::Connection connection;
+    QString error;
+    if (!connection.open(path, sqlite::Connection::Mode::ReadOnly, &error))
+        return std::nullopt;
+    sqlite::Statement select;
+    MessageDatabase db;
+    db.open(path, MessageDatabase::Access::ReadOnly, &error);
+    select.prepare(connection,
+                   QStringLiteral("SELECT %1 FROM Languages WHERE %2 = ?1").arg(db.fieldName(field), db.fieldName(0)), &error);
+    select.bindInt(1, number);
+    if (select.step() != sqlite::Statement::Step::Row)
+        return std::nullopt;
+    return select.optionalText(0);
+}
+
+bool recordExists(const QString &path, qint64 number)
+{
+    sqlite::Connection connection;
+    QString error;
+    connection.open(path, sqlite::Connection::Mode::ReadOnly, &error);
+    sqlite::Statement select;
+    select.prepare(connection, QStringLiteral("SELECT 1 FROM Languages WHERE Number = ?1"), &error);
+    select.bindInt(1, number);
+    return select.step() == sqlite::Statement::Step::Row;
+}
+
+int recordCount(const QString &path)
+{
+    sqlite::Connection connection;
+    QString error;
+    connection.open(path, sqlite::Connection::Mode::ReadOnly, &error);
+    sqlite::Statement select;
+    select.prepare(connection, QStringLiteral("SELECT count(*) FROM Languages"), &error);
+    select.step();
+    return static_cast<int>(select.integer(0));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(content);
+}
+
+BenchFixture::BenchFixture()
+{
+    state.catalogue.fill();
+    bench = std::make_unique<Workbench>(state, prompts, clipboard, dir.path());
+    bench->formLoad();
+}
+
+void BenchFixture::loadWith(const std::vector<Message> &messages)
+{
+    createDatabase(dbPath(), messages);
+    ASSERT_TRUE(bench->LoadTable()) << prompts.texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(prompts.shown.empty()) << prompts.texts().join(QLatin1Char('|')).toStdString();
+}
+
+} // namespace lng::test
