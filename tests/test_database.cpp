@@ -25,7 +25,8 @@ QString walkFailure(const QString &path)
     QString error;
     if (!db.open(path, MessageDatabase::Access::ReadWrite, &error))
         return error;
-    if (!db.forEachRecord({1, 2}, [](const MessageDatabase::RecordView &) {}, &error))
+    MessageDatabase::Records records;
+    if (!db.readRecords({1, 2}, &records, &error))
         return error;
     return {};
 }
@@ -39,12 +40,14 @@ TEST(Database, RecordsComeInMessageNumberOrderWithNulls)
     MessageDatabase db;
     QString error;
     ASSERT_TRUE(db.open(path, MessageDatabase::Access::ReadOnly, &error)) << error.toStdString();
+    MessageDatabase::Records records;
+    ASSERT_TRUE(db.readRecords({17, 1}, &records, &error));
     std::vector<double> numbers;
     std::vector<std::optional<QString>> russian;
-    ASSERT_TRUE(db.forEachRecord({17, 1}, [&](const MessageDatabase::RecordView &record) {
-        numbers.push_back(record.number());
-        russian.push_back(record.field(0));
-    }, &error));
+    for (int i = 0; i < records.size(); ++i) {
+        numbers.push_back(records.number(i));
+        russian.push_back(records.field(i, 0));
+    }
     EXPECT_EQ(numbers, (std::vector<double> {101, 150, 300}));
     EXPECT_EQ(russian[0], QString("Файл"));
     EXPECT_EQ(russian[1], std::nullopt);

@@ -56,7 +56,6 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
 
     createToolbar();
 
-    connect(&bench.table(), &Sheet::CellEdited, this, [&bench] { bench.state().IsModified = true; });
     bench.setYield([] { QCoreApplication::processEvents(); });
 
     // Form load: headings and protection.

@@ -34,6 +34,9 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     m_exchange.SetCellText(1, 1, QStringLiteral("Position"));
     m_exchange.SetCellText(1, 2, QStringLiteral("Messages"));
 
+    // The user's own edits, and only those, mark the table modified.
+    QObject::connect(&m_table, &Sheet::CellEdited, [this] { m_state.IsModified = true; });
+
     bindShellCommands(*this);
 }
 

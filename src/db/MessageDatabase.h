@@ -32,23 +32,26 @@ public:
     const QString &path() const { return m_path; }
     const sqlite::Connection &connection() const { return m_connection; }
 
-    // One record as a reader sees it: the message number and the requested fields.
-    class RecordView {
+    // Records as read: their message numbers and the requested fields (nullopt for Null),
+    // in message-number order.
+    class Records {
     public:
-        double number() const;
-        // Value of the i-th requested field; nullopt for Null.
-        std::optional<QString> field(int i) const { return m_statement.optionalText(i + 1); }
+        int size() const { return static_cast<int>(m_numbers.size()); }
+        double number(int record) const { return m_numbers[m_order[record]]; }
+        const std::optional<QString> &field(int record, int i) const { return m_fields[m_order[record] * m_width + i]; }
+        std::optional<QString> &field(int record, int i) { return m_fields[m_order[record] * m_width + i]; }
 
     private:
         friend class MessageDatabase;
-        explicit RecordView(const sqlite::Statement &statement) : m_statement(statement) {}
-        const sqlite::Statement &m_statement;
+        int m_width = 0;
+        std::vector<double> m_numbers;
+        std::vector<std::optional<QString>> m_fields;
+        std::vector<int> m_order;
     };
 
-    // Walks every record in message-number order, handing over the given fields. A table
-    // without any record is a failure, as is a record without a message number.
-    bool forEachRecord(const std::vector<int> &fields, const std::function<void(const RecordView &)> &visit,
-                       QString *error) const;
+    // Reads the given fields of every record. A table without any record is a failure, as is
+    // a record without a message number.
+    bool readRecords(const std::vector<int> &fields, Records *records, QString *error) const;
 
     // Replaces Null in `field` by the empty text, in every record.
     bool replaceNullByEmpty(int field, QString *error);

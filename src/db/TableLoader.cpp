@@ -13,14 +13,6 @@
 namespace lng {
 
 namespace {
-struct LoadedRecord {
-    double number;
-    std::optional<QString> comments;
-    std::optional<QString> english;
-    std::optional<QString> second;
-    std::optional<QString> edited;
-};
-
 bool isTextField(int field)
 {
     return field >= 1 && field < MessageDatabase::FieldCount;
@@ -63,22 +55,16 @@ bool loadTable(Workbench &bench)
 
     // Everything is read before the table is touched, so a failing database leaves the table
     // as it was.
-    std::vector<LoadedRecord> records;
-    records.reserve(TableRows);
-    bool nullComments = false;
-    bool nullEnglish = false;
-    const bool ok = db.forEachRecord(
-        {1, 2, selection.secondField, selection.editedField},
-        [&](const MessageDatabase::RecordView &record) {
-            LoadedRecord loaded {record.number(), record.field(0), record.field(1), record.field(2), record.field(3)};
-            nullComments = nullComments || !loaded.comments;
-            nullEnglish = nullEnglish || !loaded.english;
-            records.push_back(std::move(loaded));
-        },
-        &error);
-    if (!ok) {
+    MessageDatabase::Records records;
+    if (!db.readRecords({1, 2, selection.secondField, selection.editedField}, &records, &error)) {
         bench.critical(texts::cannotLoadDatabase(dbPath, error));
         return false;
+    }
+    bool nullComments = false;
+    bool nullEnglish = false;
+    for (int i = 0; i < records.size(); ++i) {
+        nullComments = nullComments || !records.field(i, 0);
+        nullEnglish = nullEnglish || !records.field(i, 1);
     }
     if ((nullComments && !db.replaceNullByEmpty(1, &error)) || (nullEnglish && !db.replaceNullByEmpty(2, &error))) {
         bench.critical(texts::cannotLoadDatabase(dbPath, error));
@@ -89,8 +75,12 @@ bool loadTable(Workbench &bench)
     int leftOut = 0;
     double lowestLeftOut = std::numeric_limits<double>::max();
     double highestLeftOut = std::numeric_limits<double>::lowest();
-    for (const LoadedRecord &record : records) {
-        const double n = record.number;
+    for (int i = 0; i < records.size(); ++i) {
+        const double n = records.number(i);
+        const std::optional<QString> &comments = records.field(i, 0);
+        const std::optional<QString> &english = records.field(i, 1);
+        const std::optional<QString> &second = records.field(i, 2);
+        const std::optional<QString> &edited = records.field(i, 3);
         if (!(n >= FirstMessageNumber && n <= LastMessageNumber) || n != std::floor(n)) {
             ++leftOut;
             lowestLeftOut = std::min(lowestLeftOut, n);
@@ -99,12 +89,12 @@ bool loadTable(Workbench &bench)
         }
         const int row = static_cast<int>(n) - RowOffset;
         table.SetCellNumber(row, PositionColumn, n);
-        if (record.english)
-            table.SetCellText(row, EnglishColumn, *record.english);
-        if (record.comments)
-            table.SetCellText(row, CommentsColumn, *record.comments);
-        table.SetCellText(row, SecondColumn, record.second.value_or(QString()));
-        table.SetCellText(row, EditedColumn, record.edited.value_or(QString()));
+        if (english)
+            table.SetCellText(row, EnglishColumn, *english);
+        if (comments)
+            table.SetCellText(row, CommentsColumn, *comments);
+        table.SetCellText(row, SecondColumn, second.value_or(QString()));
+        table.SetCellText(row, EditedColumn, edited.value_or(QString()));
         highestRow = std::max(highestRow, row);
     }
 

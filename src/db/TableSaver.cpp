@@ -5,6 +5,7 @@
 #include "app/Workbench.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
@@ -15,6 +16,10 @@ namespace lng {
 
 QString CleanText(const QString &text)
 {
+    const auto needsCleaning = [](QChar ch) { return ch.unicode() < 32 || ch == QLatin1Char('"'); };
+    if (std::none_of(text.begin(), text.end(), needsCleaning) && !text.startsWith(QLatin1Char(' '))
+        && !text.endsWith(QLatin1Char(' ')))
+        return text; // the common case: nothing to clean, nothing copied
     QString cleaned = text;
     for (QChar &ch : cleaned) {
         if (ch.unicode() < 32)
@@ -33,8 +38,9 @@ QString CleanText(const QString &text)
 
 namespace {
 
-// The stored values of the fields a save may write, for one record.
-using StoredFields = std::unordered_map<int, std::optional<QString>>;
+// The stored values of the fields a save may write, for one record, by slot (see TableWriter).
+constexpr int kMaxSlots = 4;
+using StoredFields = std::array<std::optional<QString>, kMaxSlots>;
 
 // Asks for the password when the edited language is guarded; answers whether the save may go on.
 bool passwordAccepted(Workbench &bench)
@@ -54,38 +60,35 @@ bool passwordAccepted(Workbench &bench)
 
 class TableWriter {
 public:
-    TableWriter(Workbench &bench, MessageDatabase &db) : m_bench(bench), m_db(db), m_table(bench.table()) {}
-
-    // The (column, field) pairs the save writes, in order: column 2 first, column 5 last.
-    std::vector<std::pair<int, int>> columnsToWrite() const
+    TableWriter(Workbench &bench, MessageDatabase &db) : m_bench(bench), m_db(db), m_table(bench.table())
     {
+        // The (column, field) pairs the save writes, in order: column 2 first, column 5 last.
         const SharedState &state = m_bench.state();
-        std::vector<std::pair<int, int>> columns;
-        if (state.IsUnlocked) {
-            columns = {{CommentsColumn, 1}, {EnglishColumn, 2}, {SecondColumn, state.SecondLanguageField}};
+        if (state.IsUnlocked)
+            m_columns = {{CommentsColumn, 1, 0}, {EnglishColumn, 2, 0}, {SecondColumn, state.SecondLanguageField, 0}};
+        m_columns.push_back({EditedColumn, state.EditedLanguageField, 0});
+        for (Column &column : m_columns) {
+            auto known = std::find(m_fields.begin(), m_fields.end(), column.field);
+            if (known == m_fields.end())
+                known = m_fields.insert(m_fields.end(), column.field);
+            column.slot = static_cast<int>(known - m_fields.begin());
         }
-        columns.emplace_back(EditedColumn, state.EditedLanguageField);
-        return columns;
     }
 
     bool readStoredValues(QString *error)
     {
-        std::vector<int> fields;
-        for (const auto &[column, field] : columnsToWrite()) {
-            if (std::find(fields.begin(), fields.end(), field) == fields.end())
-                fields.push_back(field);
+        MessageDatabase::Records records;
+        if (!m_db.readRecords(m_fields, &records, error))
+            return false;
+        m_stored.reserve(records.size() + 100);
+        m_index.reserve(records.size() * 2);
+        for (int r = 0; r < records.size(); ++r) {
+            StoredFields stored;
+            for (std::size_t i = 0; i < m_fields.size(); ++i)
+                stored[i] = std::move(records.field(r, static_cast<int>(i)));
+            addStored(static_cast<std::int64_t>(records.number(r)), std::move(stored));
         }
-        m_fields = fields;
-        m_records.reserve(TableRows * 2);
-        return m_db.forEachRecord(
-            fields,
-            [&](const MessageDatabase::RecordView &record) {
-                StoredFields stored;
-                for (std::size_t i = 0; i < m_fields.size(); ++i)
-                    stored[m_fields[i]] = record.field(static_cast<int>(i));
-                m_records[record.number()] = std::move(stored);
-            },
-            error);
+        return true;
     }
 
     // Saves one row. Step failures are reported and the row goes on as far as it can.
@@ -99,25 +102,25 @@ public:
             return;
         }
         const auto number = static_cast<std::int64_t>(n);
-        const auto found = m_records.find(n);
-        if (found != m_records.end()) {
+        const auto found = m_index.find(number);
+        if (found != m_index.end()) {
             // Compare every column with the value its field held before this row was written:
             // when two columns share a field, the one the user changed wins over an unchanged
             // one; when both changed, the later column wins.
-            StoredFields &stored = found->second;
+            StoredFields &stored = m_stored[found->second];
             MessageDatabase::FieldValues changes;
-            for (const auto &[column, field] : columnsToWrite()) {
-                const QString text = CleanText(m_table.CellText(row, column));
-                const std::optional<QString> &before = stored[field];
+            for (const Column &column : m_columns) {
+                const QString text = CleanText(m_table.CellText(row, column.column));
+                const std::optional<QString> &before = stored[column.slot];
                 if (!before || *before != text)
-                    changes[field] = text;
+                    changes[column.field] = text;
             }
             if (changes.empty())
                 return;
             QString error;
             if (m_db.updateRecord(number, changes, &error)) {
                 for (const auto &[field, text] : changes)
-                    stored[field] = text;
+                    stored[slotOf(field)] = text;
                 return;
             }
             if (!m_db.inTransaction())
@@ -126,7 +129,7 @@ public:
             // others are still stored.
             for (const auto &[field, text] : changes) {
                 if (m_db.updateRecord(number, {{field, text}}, &error))
-                    stored[field] = text;
+                    stored[slotOf(field)] = text;
                 else if (!m_db.inTransaction())
                     return giveUp(error);
                 else
@@ -137,8 +140,8 @@ public:
         if (!m_bench.state().IsUnlocked)
             return;
         MessageDatabase::FieldValues values;
-        for (const auto &[column, field] : columnsToWrite())
-            values[field] = CleanText(m_table.CellText(row, column));
+        for (const Column &column : m_columns)
+            values[column.field] = CleanText(m_table.CellText(row, column.column));
         QString error;
         if (!m_db.addRecord(number, values, &error)) {
             if (!m_db.inTransaction())
@@ -148,22 +151,39 @@ public:
         }
         StoredFields stored;
         for (const auto &[field, text] : values)
-            stored[field] = text;
-        m_records[n] = std::move(stored);
+            stored[slotOf(field)] = text;
+        addStored(number, std::move(stored));
     }
 
     // Set when the database gave up the transaction (disk full, I/O error): nothing is saved.
     const QString &fatalError() const { return m_fatal; }
 
 private:
+    struct Column {
+        int column;
+        int field;
+        int slot; // where the field's stored value is kept
+    };
+
+    int slotOf(int field) const { return static_cast<int>(std::find(m_fields.begin(), m_fields.end(), field) - m_fields.begin()); }
+    void addStored(std::int64_t number, StoredFields stored)
+    {
+        // Two records with one number cannot exist; the first one found keeps the index.
+        if (m_index.emplace(number, m_stored.size()).second)
+            m_stored.push_back(std::move(stored));
+    }
+
     void report(const QString &error) { m_bench.critical(error); }
     void giveUp(const QString &error) { m_fatal = error.isEmpty() ? m_db.connection().lastError() : error; }
 
     Workbench &m_bench;
     MessageDatabase &m_db;
     Sheet &m_table;
-    std::vector<int> m_fields;
-    std::unordered_map<double, StoredFields> m_records;
+    std::vector<Column> m_columns;
+    std::vector<int> m_fields; // the distinct fields written, by slot
+    std::vector<StoredFields> m_stored;
+    std::unordered_map<std::int64_t, std::size_t> m_index; // message number -> m_stored
+
     QString m_fatal;
 };
 
