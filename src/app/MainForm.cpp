@@ -4,6 +4,8 @@
 #include "Texts.h"
 #include "ToolTable.h"
 #include "grid/SheetView.h"
+#include "settings/SettingsChoice.h"
+#include "settings/SettingsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,6 +57,7 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     m_exchange->hide();
 
     createToolbar();
+    bindWindowCommands();
 
     bench.setYield([] { QCoreApplication::processEvents(); });
 
@@ -102,6 +105,17 @@ void MainForm::createToolbar()
             button->setAccessibleDescription(action->toolTip());
         }
     }
+}
+
+void MainForm::bindWindowCommands()
+{
+    CommandDispatcher &commands = m_bench.dispatcher();
+    commands.bind(QStringLiteral("ID_Settings"), [this] {
+        settingsCommand(m_bench, [this] {
+            SettingsDialog dialog(m_bench, this);
+            dialog.exec();
+        });
+    });
 }
 
 QAction *MainForm::toolAction(const QString &identifier) const

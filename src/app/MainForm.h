@@ -32,6 +32,8 @@ protected:
 
 private:
     void createToolbar();
+    // Commands that open one of the program's windows.
+    void bindWindowCommands();
     void applyResizeRule();
 
     Workbench &m_bench;

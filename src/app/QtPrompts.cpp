@@ -14,7 +14,10 @@ Answer QtPrompts::message(const QString &text, Buttons buttons, Icon icon, const
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(caption.value_or(texts::AppTitle));
-    box.setText(text);
+    // Lines may be separated by carriage returns alone; show them as line breaks.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     switch (icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);

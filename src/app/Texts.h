@@ -41,4 +41,18 @@ inline QString notWholeNumber(int row, double number)
         .arg(row).arg(number, 0, 'g', 15);
 }
 
+inline const QString MustSaveFirst = QStringLiteral("Must save changes first.\r\rDo you want to save now?");
+inline QString wasBuilt(const QString &path)
+{
+    return path + QStringLiteral(" was built");
+}
+inline QString cannotBuild(const QString &what, const QString &cause)
+{
+    return QStringLiteral("Cannot build the message file %1\n\n%2").arg(what, cause);
+}
+inline QString cannotWriteSettings(const QString &path, const QString &cause)
+{
+    return QStringLiteral("Cannot write %1\n\n%2\n\nThe languages stay as they were.").arg(path, cause);
+}
+
 } // namespace lng::texts

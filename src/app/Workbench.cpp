@@ -5,6 +5,7 @@
 #include "db/MessageDatabase.h"
 #include "db/TableLoader.h"
 #include "db/TableSaver.h"
+#include "exchange/BuildCommand.h"
 #include "settings/SettingsFile.h"
 
 namespace lng {
@@ -38,6 +39,7 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     QObject::connect(&m_table, &Sheet::CellEdited, [this] { m_state.IsModified = true; });
 
     bindShellCommands(*this);
+    bindBuildCommand(*this);
 }
 
 QString Workbench::pathOf(const QString &fileName) const

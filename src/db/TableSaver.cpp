@@ -1,6 +1,7 @@
 #include "TableSaver.h"
 
 #include "MessageDatabase.h"
+#include "app/TextRules.h"
 #include "app/Texts.h"
 #include "app/Workbench.h"
 
@@ -17,9 +18,8 @@ namespace lng {
 QString CleanText(const QString &text)
 {
     const auto needsCleaning = [](QChar ch) { return ch.unicode() < 32 || ch == QLatin1Char('"'); };
-    if (std::none_of(text.begin(), text.end(), needsCleaning) && !text.startsWith(QLatin1Char(' '))
-        && !text.endsWith(QLatin1Char(' ')))
-        return text; // the common case: nothing to clean, nothing copied
+    if (std::none_of(text.begin(), text.end(), needsCleaning))
+        return trimSpaces(text); // the common case: nothing copied unless there are outer spaces
     QString cleaned = text;
     for (QChar &ch : cleaned) {
         if (ch.unicode() < 32)
@@ -27,13 +27,7 @@ QString CleanText(const QString &text)
         else if (ch == QLatin1Char('"'))
             ch = QLatin1Char('\'');
     }
-    qsizetype start = 0;
-    qsizetype end = cleaned.size();
-    while (start < end && cleaned[start] == QLatin1Char(' '))
-        ++start;
-    while (end > start && cleaned[end - 1] == QLatin1Char(' '))
-        --end;
-    return cleaned.mid(start, end - start);
+    return trimSpaces(cleaned);
 }
 
 namespace {

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <cstdint>
+
+namespace lng {
+
+// What a build wrote, and what did not fit.
+struct BuildReport {
+    QString path;                       // the message file
+    int codePage = 1252;
+    QList<std::int64_t> unrepresentable; // messages with characters written as "?"
+    QList<std::int64_t> leftOut;         // records whose number has no line in the file
+    QString error;                      // set when nothing was built
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Builds TQRes<Language>.dll in `folder` from the message database there: a 30-line header,
+// then message n on line n - 69, every line ending in CR LF, in the language's code page.
+// The file is replaced atomically; on failure the previous file is left as it was.
+BuildReport buildMessageFileIn(const QString &folder, int editedField, const QString &editedName);
+
+// The file name a language's message file gets; empty when the name cannot form one.
+QString messageFileName(const QString &languageName);
+
+} // namespace lng
