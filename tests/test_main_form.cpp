@@ -104,6 +104,7 @@ TEST(MainForm, TypingIntoTheEmptyTableMarksItModified)
     f.form.show();
     EXPECT_FALSE(f.state.IsModified);
     f.bench.table().setActiveCell(1, 5);
+    QCoreApplication::processEvents();
     ASSERT_TRUE(typeIntoActiveCell(*f.form.F1Book1(), "Bonjour"));
     EXPECT_TRUE(f.state.IsModified);
     EXPECT_EQ(f.bench.table().CellText(1, 5), "Bonjour");

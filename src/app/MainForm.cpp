@@ -6,6 +6,7 @@
 #include "grid/SheetView.h"
 #include "settings/SettingsChoice.h"
 #include "settings/SettingsDialog.h"
+#include "tools/FindDlg.h"
 
 #include <QAction>
 #include <QApplication>
@@ -116,6 +117,20 @@ void MainForm::bindWindowCommands()
             dialog.exec();
         });
     });
+    commands.bind(QStringLiteral("ID_Search"), [this] {
+        // One find dialog at a time: while it is open, the command only brings it forward.
+        if (!m_findDialog) {
+            m_findDialog = new FindDlg(m_bench, this);
+            m_findDialog->show();
+        }
+        m_findDialog->raise();
+        m_findDialog->activateWindow();
+    });
+}
+
+FindDlg *MainForm::findDialog() const
+{
+    return m_findDialog;
 }
 
 QAction *MainForm::toolAction(const QString &identifier) const

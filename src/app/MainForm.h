@@ -3,11 +3,13 @@
 #include "Workbench.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 class QToolBar;
 
 namespace lng {
 
+class FindDlg;
 class SheetView;
 
 // The main window: the toolbar, the message table and the hidden exchange grid.
@@ -20,6 +22,7 @@ public:
     SheetView *F1Book1() const { return m_table; }
     SheetView *F1Book2() const { return m_exchange; }
     QToolBar *toolbar() const { return m_toolbar; }
+    FindDlg *findDialog() const;
     // The action of a tool, found by its identifier.
     QAction *toolAction(const QString &identifier) const;
 
@@ -41,6 +44,7 @@ private:
     QWidget *m_gridArea = nullptr;
     SheetView *m_table = nullptr;
     SheetView *m_exchange = nullptr;
+    QPointer<FindDlg> m_findDialog;
 };
 
 } // namespace lng

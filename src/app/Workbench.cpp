@@ -6,6 +6,7 @@
 #include "db/TableLoader.h"
 #include "db/TableSaver.h"
 #include "exchange/BuildCommand.h"
+#include "tools/ColumnChecks.h"
 #include "settings/SettingsFile.h"
 
 namespace lng {
@@ -40,6 +41,7 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
 
     bindShellCommands(*this);
     bindBuildCommand(*this);
+    bindColumnChecks(*this);
 }
 
 QString Workbench::pathOf(const QString &fileName) const

@@ -38,7 +38,16 @@ SheetView::SheetView(Sheet &sheet, QWidget *parent)
     setWordWrap(false);
 
     connect(&m_sheet, &Sheet::structureChanged, this, &SheetView::applyStructure);
-    connect(&m_sheet, &Sheet::viewChanged, this, &SheetView::applyView);
+    // The pointer changes at once (a long command shows the hourglass while it runs); the
+    // active cell, selection and scroll position follow on the next event-loop turn, once,
+    // however often a command moved them.
+    connect(&m_sheet, &Sheet::viewChanged, this, [this] {
+        viewport()->setCursor(m_sheet.mousePointer() == MousePointer::Hourglass ? Qt::WaitCursor : Qt::ArrowCursor);
+        if (m_viewQueued || m_syncing)
+            return;
+        m_viewQueued = true;
+        QMetaObject::invokeMethod(this, &SheetView::applyView, Qt::QueuedConnection);
+    });
     applyStructure();
     applyView();
 }
@@ -59,10 +68,11 @@ void SheetView::applyStructure()
 
 void SheetView::applyView()
 {
+    m_viewQueued = false;
     if (m_syncing)
         return;
     SyncGuard guard(m_syncing);
-    viewport()->setCursor(m_sheet.mousePointer() == MousePointer::Hourglass ? Qt::WaitCursor : Qt::ArrowCursor);
+    m_model->flushChanges(); // rows the view is about to select must exist in it
 
     const int rows = m_model->rowCount();
     const int cols = m_model->columnCount();

@@ -35,6 +35,7 @@ private:
     Sheet &m_sheet;
     SheetModel *m_model;
     bool m_syncing = false;
+    bool m_viewQueued = false;
 };
 
 } // namespace lng
