@@ -7,6 +7,8 @@
 #include "settings/SettingsChoice.h"
 #include "settings/SettingsDialog.h"
 #include "tools/FindDlg.h"
+#include "context/ContextCommand.h"
+#include "context/ContextWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -125,6 +127,12 @@ void MainForm::bindWindowCommands()
         }
         m_findDialog->raise();
         m_findDialog->activateWindow();
+    });
+    commands.bind(QStringLiteral("ID_Context"), [this] {
+        contextCommand(m_bench, [this] {
+            ContextWindow window(m_bench, this);
+            window.exec();
+        });
     });
 }
 
