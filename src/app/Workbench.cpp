@@ -6,6 +6,8 @@
 #include "db/TableLoader.h"
 #include "db/TableSaver.h"
 #include "exchange/BuildCommand.h"
+#include "exchange/ExchangeCommands.h"
+#include "exchange/XlsFile.h"
 #include "tools/ColumnChecks.h"
 #include "settings/SettingsFile.h"
 
@@ -35,6 +37,10 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
 
     m_exchange.SetCellText(1, 1, QStringLiteral("Position"));
     m_exchange.SetCellText(1, 2, QStringLiteral("Messages"));
+    m_exchange.SetColumnWidth(1, kPositionWidth);
+    m_exchange.SetColumnWidth(2, kTextWidth);
+    static const XlsCodec workbooks;
+    m_exchange.setWorkbookCodec(&workbooks);
 
     // The user's own edits, and only those, mark the table modified.
     QObject::connect(&m_table, &Sheet::CellEdited, [this] { m_state.IsModified = true; });
@@ -42,6 +48,7 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     bindShellCommands(*this);
     bindBuildCommand(*this);
     bindColumnChecks(*this);
+    bindExchangeCommands(*this);
 }
 
 QString Workbench::pathOf(const QString &fileName) const

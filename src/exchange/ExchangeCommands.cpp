@@ -1,0 +1,89 @@
+#include "ExchangeCommands.h"
+
+#include "app/Texts.h"
+#include "app/Workbench.h"
+
+namespace lng {
+
+namespace {
+const QString kImportQuestion =
+    QStringLiteral("This will overwrite all data in the current language column.\r\rAre you sure ?");
+const QString kImportTitle = QStringLiteral("Load Excel file?");
+
+// A message number cell travels as a number; an empty one stays empty both ways, so a round
+// trip leaves rows without a message as they were.
+void copyNumber(const Sheet &from, int fromRow, int fromCol, Sheet &to, int toRow, int toCol)
+{
+    if (from.CellTypeAt(fromRow, fromCol) == CellType::Empty)
+        to.ClearRange(toRow, toCol, toRow, toCol, 3);
+    else
+        to.SetCellNumber(toRow, toCol, from.CellNumber(fromRow, fromCol));
+}
+} // namespace
+
+void ExportEditedColumn(Workbench &bench)
+{
+    const Sheet &table = bench.table();
+    Sheet &exchange = bench.exchangeSheet();
+    for (int row = 1; row <= TableRows; ++row) {
+        exchange.SetCellText(row + 1, 2, table.CellText(row, EditedColumn));
+        copyNumber(table, row, PositionColumn, exchange, row + 1, 1);
+    }
+    const QString path = bench.pathOf(ExchangeFileName);
+    QString error;
+    bool written;
+    {
+        BusyPointer busy(bench.table());
+        written = exchange.WriteWorkbook(path, &error);
+    }
+    if (!written) {
+        bench.critical(texts::CannotWriteTo + path + QStringLiteral("\n\n") + error);
+        return;
+    }
+    bench.information(QStringLiteral("The file & ") + path + QStringLiteral(" was created."));
+}
+
+void ImportEditedColumn(Workbench &bench)
+{
+    if (bench.prompts().message(kImportQuestion, Buttons::YesNo, Icon::Question, kImportTitle) != Answer::Yes)
+        return;
+    const QString path = bench.pathOf(ExchangeFileName);
+    Sheet &exchange = bench.exchangeSheet();
+    Sheet &table = bench.table();
+    QString error;
+    bool read;
+    {
+        BusyPointer busy(table);
+        read = exchange.ReadWorkbook(path, &error);
+    }
+    if (!read) {
+        bench.critical(texts::CannotRead + path + QStringLiteral("\n\n") + error);
+        return;
+    }
+    // Rows are matched by position; the file's numbers overwrite column 1.
+    bool changed = false;
+    for (int row = 2; row <= TableRows + 1; ++row) {
+        const QString text = exchange.CellText(row, 2);
+        const int target = row - 1;
+        if (table.CellText(target, EditedColumn) != text) {
+            table.SetCellText(target, EditedColumn, text);
+            changed = true;
+        }
+        const CellType before = table.CellTypeAt(target, PositionColumn);
+        const double number = table.CellNumber(target, PositionColumn);
+        copyNumber(exchange, row, 1, table, target, PositionColumn);
+        changed = changed || before != table.CellTypeAt(target, PositionColumn) || number != table.CellNumber(target, PositionColumn);
+    }
+    // The imported texts are unsaved work: closing or reloading must offer to save them.
+    if (changed)
+        bench.state().IsModified = true;
+}
+
+void bindExchangeCommands(Workbench &bench)
+{
+    CommandDispatcher &commands = bench.dispatcher();
+    commands.bind(QStringLiteral("ID_ToExcel"), [&bench] { ExportEditedColumn(bench); });
+    commands.bind(QStringLiteral("ID_FromExcel"), [&bench] { ImportEditedColumn(bench); });
+}
+
+} // namespace lng
