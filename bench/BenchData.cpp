@@ -5,24 +5,38 @@
 #include <QFileInfo>
 
 #include <cstdio>
+#include <iterator>
 #include <cstdlib>
 
 namespace lng::bench {
 
 QString sampleText(int number, int field)
 {
-    static const char16_t *const words[] = {
-        u"Save", u"the", u"measurement", u"file", u"before", u"closing", u"Enregistrer", u"fichier",
-        u"Speichern", u"Датчик", u"не", u"подключен", u"Soubor", u"nelze", u"uložit", u"ファイル",
-        u"を保存", u"できません", u"无法", u"保存文件", u"calibration", u"required", u"value",
+    // Words in the script each field's language is written in, so a message file build meets
+    // the characters it would meet in real use.
+    static const char16_t *const latin[] = {
+        u"Save", u"the", u"measurement", u"file", u"before", u"closing", u"Enregistrer", u"fichier", u"Speichern",
+        u"Messung", u"über", u"calibración", u"válido", u"required", u"value", u"sensor", u"délai", u"Größe",
     };
-    constexpr int wordCount = sizeof(words) / sizeof(words[0]);
+    static const char16_t *const central[] = {u"Soubor", u"nelze", u"uložit", u"měření", u"Kalibrace", u"čidlo", u"připojeno"};
+    static const char16_t *const cyrillic[] = {u"Датчик", u"не", u"подключен", u"Сохранить", u"файл", u"измерение"};
+    static const char16_t *const japanese[] = {u"ファイル", u"を保存", u"できません", u"測定", u"センサー", u"校正"};
+    static const char16_t *const chinese[] = {u"无法", u"保存文件", u"测量", u"传感器", u"校准", u"连接"};
+    const char16_t *const *words = latin;
+    int count = static_cast<int>(std::size(latin));
+    switch (field) {
+    case 9: words = japanese, count = static_cast<int>(std::size(japanese)); break;
+    case 15: words = chinese, count = static_cast<int>(std::size(chinese)); break;
+    case 17: words = cyrillic, count = static_cast<int>(std::size(cyrillic)); break;
+    case 18: case 19: words = central, count = static_cast<int>(std::size(central)); break;
+    default: break;
+    }
     QString text;
     const int length = 2 + (number * 7 + field * 3) % 9;
     for (int i = 0; i < length; ++i) {
         if (i)
             text += QLatin1Char(' ');
-        text += QString::fromUtf16(words[(number * 31 + field * 17 + i * 5) % wordCount]);
+        text += QString::fromUtf16(words[(number * 31 + field * 17 + i * 5) % count]);
     }
     return text;
 }

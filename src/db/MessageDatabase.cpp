@@ -29,6 +29,9 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
     const auto mode = access == Access::ReadOnly ? sqlite::Connection::Mode::ReadOnly : sqlite::Connection::Mode::ReadWrite;
     if (!m_connection.open(path, mode, error))
         return false;
+    // Reads pass over the table once, front to back: a small page cache does, and a fresh
+    // process then touches far less memory.
+    m_connection.exec("PRAGMA cache_size = 32");
 
     // Reading the table's layout is the first real read: a file that is not a database, or a
     // damaged one, fails here.
@@ -146,6 +149,70 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
     const std::vector<double> &numbers = records->m_numbers;
     if (!std::is_sorted(numbers.begin(), numbers.end()))
         std::stable_sort(order.begin(), order.end(), [&numbers](int a, int b) { return numbers[a] < numbers[b]; });
+    return true;
+}
+
+bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
+                                       const std::function<void(double number, const RawField *fields)> &visit,
+                                       QString *error) const
+{
+    QString sql = QStringLiteral("SELECT ") + fieldName(0);
+    for (int field : fields)
+        sql += QStringLiteral(", ") + fieldName(field);
+    sql += QStringLiteral(" FROM ") + sqlite::quoteIdentifier(TableName);
+    sqlite::Statement select;
+    if (!select.prepare(m_connection, sql, error))
+        return false;
+    std::vector<RawField> raw(fields.size());
+    bool any = false;
+    sqlite::Statement::Step step;
+    while ((step = select.step()) == sqlite::Statement::Step::Row) {
+        if (select.isNull(0)) {
+            if (error)
+                *error = QStringLiteral("a record of table %1 has no message number").arg(TableName);
+            return false;
+        }
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const int column = static_cast<int>(i) + 1;
+            raw[i].isNull = select.isNull(column);
+            raw[i].size = 0;
+            raw[i].data = raw[i].isNull ? "" : select.utf8(column, &raw[i].size);
+        }
+        any = true;
+        visit(select.real(0), raw.data());
+    }
+    if (step == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
+    if (!any) {
+        if (error)
+            *error = QStringLiteral("the table %1 holds no record").arg(TableName);
+        return false;
+    }
+    return true;
+}
+
+bool MessageDatabase::countTranslated(const std::vector<int> &fields, int *messages, std::vector<int> *translated,
+                                      QString *error) const
+{
+    QString sql = QStringLiteral("SELECT count(*)");
+    for (int field : fields)
+        sql += QStringLiteral(", total(%1 IS NOT NULL AND trim(%1, ' ') <> '')").arg(fieldName(field));
+    sql += QStringLiteral(" FROM ") + sqlite::quoteIdentifier(TableName);
+    sqlite::Statement select;
+    if (!select.prepare(m_connection, sql, error))
+        return false;
+    if (select.step() != sqlite::Statement::Step::Row) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
+    *messages = static_cast<int>(select.integer(0));
+    translated->clear();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        translated->push_back(static_cast<int>(select.real(static_cast<int>(i) + 1)));
     return true;
 }
 

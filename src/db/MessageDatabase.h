@@ -53,6 +53,21 @@ public:
     // a record without a message number.
     bool readRecords(const std::vector<int> &fields, Records *records, QString *error) const;
 
+    // A field as stored, without conversion: UTF-8 bytes, or Null.
+    struct RawField {
+        const char *data = nullptr;
+        int size = 0;
+        bool isNull = true;
+    };
+    // Visits every record in the order the table stores them, with the given fields as raw
+    // UTF-8. The pointers live only during the call. Fails like readRecords.
+    bool forEachRawRecord(const std::vector<int> &fields,
+                          const std::function<void(double number, const RawField *fields)> &visit, QString *error) const;
+
+    // For each field, how many records hold a text that is not only spaces; `messages` gets
+    // the number of records.
+    bool countTranslated(const std::vector<int> &fields, int *messages, std::vector<int> *translated, QString *error) const;
+
     // Replaces Null in `field` by the empty text, in every record.
     bool replaceNullByEmpty(int field, QString *error);
 

@@ -150,6 +150,13 @@ QString Statement::text(int column) const
     return QString::fromUtf8(data, size);
 }
 
+const char *Statement::utf8(int column, int *size) const
+{
+    const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt.get(), column));
+    *size = sqlite3_column_bytes(m_stmt.get(), column);
+    return data;
+}
+
 std::optional<QString> Statement::optionalText(int column) const
 {
     if (isNull(column))

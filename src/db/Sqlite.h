@@ -55,6 +55,8 @@ public:
     std::int64_t integer(int column) const;
     double real(int column) const;
     QString text(int column) const;
+    // The column's UTF-8 bytes, valid until the next step; `size` gets their number.
+    const char *utf8(int column, int *size) const;
     std::optional<QString> optionalText(int column) const;
 
 private:

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <vector>
+
 namespace lng {
 
 // The Windows code page a machine set up for a language writes its 8-bit texts in.
@@ -21,10 +23,13 @@ public:
     int codePage() const { return m_codePage; }
     // Appends the encoded text to `out`; answers false when a character had to become "?".
     bool encode(const QString &text, QByteArray &out);
+    bool encodeUtf8(const char *utf8, std::size_t size, QByteArray &out);
 
 private:
     int m_codePage;
     void *m_cd = nullptr; // iconv_t
+    // For the single-byte code pages: the byte of each BMP character, 0 where there is none.
+    const std::vector<unsigned char> *m_singleByte = nullptr;
 };
 
 } // namespace lng

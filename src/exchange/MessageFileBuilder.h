@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace lng {
 
@@ -22,6 +24,10 @@ struct BuildReport {
 // then message n on line n - 69, every line ending in CR LF, in the language's code page.
 // The file is replaced atomically; on failure the previous file is left as it was.
 BuildReport buildMessageFileIn(const QString &folder, int editedField, const QString &editedName);
+
+// Builds the message files of several languages (field, name) from one pass over the
+// database; one report per language, in the order given.
+std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages);
 
 // The file name a language's message file gets; empty when the name cannot form one.
 QString messageFileName(const QString &languageName);

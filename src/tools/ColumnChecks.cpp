@@ -31,23 +31,34 @@ Reference referenceOf(const QString &second)
     return Reference::None;
 }
 
-// One pass over rows 1..RowLimit; `take` cuts each cell's text down to what is compared.
-int casePass(Sheet &table, std::uint32_t colour, QString (*take)(const QString &))
+// Whether a text's case differs from the reference.
+bool differs(Reference reference, const QString &text)
+{
+    switch (reference) {
+    case Reference::Upper:
+        return text.toUpper() != text;
+    case Reference::Lower:
+        return text.toLower() != text;
+    case Reference::None:
+        break;
+    }
+    return false;
+}
+
+// One pass over rows 1..RowLimit.
+int casePass(Sheet &table, CasePass pass, std::uint32_t colour)
 {
     const int limit = table.RowLimit();
     int count = 0;
     for (int row = 1; row <= limit; ++row) {
-        const QString english = take(table.CellText(row, EnglishColumn));
-        const QString second = take(table.CellText(row, SecondColumn));
-        const QString edited = take(table.CellText(row, EditedColumn));
+        const QString english = casePassText(pass, table.CellText(row, EnglishColumn));
+        const QString second = casePassText(pass, table.CellText(row, SecondColumn));
+        const QString edited = casePassText(pass, table.CellText(row, EditedColumn));
         const Reference reference = referenceOf(second);
         if (reference != Reference::None) {
-            const auto mapped = [reference](const QString &text) {
-                return reference == Reference::Upper ? text.toUpper() : text.toLower();
-            };
-            if (mapped(english) != english)
+            if (differs(reference, english))
                 table.SelectRange(row, EnglishColumn, row, EnglishColumn); // selected, never coloured
-            if (!trimSpaces(edited).isEmpty() && mapped(edited) != edited) {
+            if (!trimSpaces(edited).isEmpty() && differs(reference, edited)) {
                 table.SelectRange(row, EditedColumn, row, EditedColumn);
                 table.FillSelection(1, colour, 0);
                 ++count;
@@ -56,11 +67,6 @@ int casePass(Sheet &table, std::uint32_t colour, QString (*take)(const QString &
         table.ScrollToActiveCell();
     }
     return count;
-}
-
-QString wholeText(const QString &text)
-{
-    return text;
 }
 } // namespace
 
@@ -107,11 +113,22 @@ void CheckLetterCase(Workbench &bench)
         return;
     }
     Sheet &table = bench.table();
-    const int first = casePass(table, FirstLetterMismatchColour, &firstCharacter);
-    const int whole = casePass(table, WholeStringMismatchColour, &wholeText);
+    const int first = casePass(table, CasePass::FirstLetter, FirstLetterMismatchColour);
+    const int whole = casePass(table, CasePass::WholeString, WholeStringMismatchColour);
     bench.information(QStringLiteral("%1 does not match for first letter case and %2 does not match for whole string case.")
                           .arg(first)
                           .arg(whole));
+}
+
+QString casePassText(CasePass pass, const QString &text)
+{
+    return pass == CasePass::FirstLetter ? firstCharacter(text) : text;
+}
+
+bool caseDiffers(CasePass pass, const QString &second, const QString &edited)
+{
+    const QString compared = casePassText(pass, edited);
+    return !trimSpaces(compared).isEmpty() && differs(referenceOf(casePassText(pass, second)), compared);
 }
 
 void bindColumnChecks(Workbench &bench)

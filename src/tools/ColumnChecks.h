@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdint>
 
 namespace lng {
@@ -19,5 +21,14 @@ void FindNextBlankRow(Workbench &bench);
 void CheckLetterCase(Workbench &bench);
 
 void bindColumnChecks(Workbench &bench);
+
+// The letter-case rule of one pass: whether the edited text's case differs from the reference
+// the second-language text gives (upper when it has no lower-case letters, lower when it has
+// no upper-case ones, none when it mixes both). The first-letter pass compares the first
+// characters, the whole-string pass the whole texts; empty or all-space edited texts pass.
+enum class CasePass { FirstLetter, WholeString };
+bool caseDiffers(CasePass pass, const QString &second, const QString &edited);
+// The text a pass compares: the first character (a space for an empty text), or all of it.
+QString casePassText(CasePass pass, const QString &text);
 
 } // namespace lng
