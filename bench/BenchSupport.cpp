@@ -12,4 +12,10 @@ BenchWorkbench::BenchWorkbench()
     bench->formLoad();
 }
 
+LoadedTable::LoadedTable()
+{
+    state.IsUnlocked = true;
+    bench->LoadTable();
+}
+
 } // namespace lng::bench

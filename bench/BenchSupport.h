@@ -39,4 +39,9 @@ struct BenchWorkbench {
     BenchWorkbench();
 };
 
+// The generated database loaded into an unlocked table of 9,999 filled rows.
+struct LoadedTable : BenchWorkbench {
+    LoadedTable();
+};
+
 } // namespace lng::bench

@@ -6,15 +6,6 @@
 using namespace lng;
 using namespace lng::bench;
 
-namespace {
-struct LoadedTable : BenchWorkbench {
-    LoadedTable()
-    {
-        state.IsUnlocked = true;
-        bench->LoadTable();
-    }
-};
-} // namespace
 
 // ToExcel with 9,999 filled rows: copy into the exchange grid and write the workbook.
 static void BM_ExportWorkbook(benchmark::State &state)

@@ -9,16 +9,6 @@
 using namespace lng;
 using namespace lng::bench;
 
-namespace {
-// The generated database loaded into an unlocked table of 9,999 filled rows.
-struct LoadedTable : BenchWorkbench {
-    LoadedTable()
-    {
-        state.IsUnlocked = true;
-        bench->LoadTable();
-    }
-};
-} // namespace
 
 static void BM_CheckLetterCase(benchmark::State &state)
 {

@@ -108,41 +108,22 @@ QString MessageDatabase::fieldName(int ordinal) const
 
 bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *records, QString *error) const
 {
-    // A plain scan of the table, ordered here, reads the file once front to back; walking the
-    // index would look every record up on its own.
-    QString sql = QStringLiteral("SELECT ") + fieldName(0);
-    for (int field : fields)
-        sql += QStringLiteral(", ") + fieldName(field);
-    sql += QStringLiteral(" FROM ") + sqlite::quoteIdentifier(TableName);
-    sqlite::Statement select;
-    if (!select.prepare(m_connection, sql, error))
-        return false;
-    const int width = static_cast<int>(fields.size());
     *records = Records();
-    records->m_width = width;
+    records->m_width = static_cast<int>(fields.size());
     records->m_numbers.reserve(10000);
     records->m_fields.reserve(10000 * fields.size());
-    sqlite::Statement::Step step;
-    while ((step = select.step()) == sqlite::Statement::Step::Row) {
-        if (select.isNull(0)) {
-            if (error)
-                *error = QStringLiteral("a record of table %1 has no message number").arg(TableName);
-            return false;
-        }
-        records->m_numbers.push_back(select.real(0));
-        for (int i = 0; i < width; ++i)
-            records->m_fields.push_back(select.optionalText(i + 1));
-    }
-    if (step == sqlite::Statement::Step::Error) {
-        if (error)
-            *error = m_connection.lastError();
+    const bool ok = forEachRawRecord(
+        fields,
+        [&](double number, const RawField *raw) {
+            records->m_numbers.push_back(number);
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                records->m_fields.push_back(raw[i].isNull ? std::nullopt
+                                                          : std::optional<QString>(QString::fromUtf8(raw[i].data, raw[i].size)));
+            }
+        },
+        error);
+    if (!ok)
         return false;
-    }
-    if (records->m_numbers.empty()) {
-        if (error)
-            *error = QStringLiteral("the table %1 holds no record").arg(TableName);
-        return false;
-    }
     std::vector<int> &order = records->m_order;
     order.resize(records->m_numbers.size());
     std::iota(order.begin(), order.end(), 0);
@@ -156,6 +137,8 @@ bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
                                        const std::function<void(double number, const RawField *fields)> &visit,
                                        QString *error) const
 {
+    // A plain scan of the table reads the file once front to back; walking the index would
+    // look every record up on its own. Callers that need number order sort afterwards.
     QString sql = QStringLiteral("SELECT ") + fieldName(0);
     for (int field : fields)
         sql += QStringLiteral(", ") + fieldName(field);
