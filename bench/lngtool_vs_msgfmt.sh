@@ -19,7 +19,7 @@ mean_ms() {
     start=$(date +%s%N)
     for _ in $(seq "$runs"); do "$@" >/dev/null 2>&1; done
     end=$(date +%s%N)
-    echo "scale=1; ($end - $start) / $runs / 1000000" | bc
+    awk -v ns="$((end - start))" -v runs="$runs" 'BEGIN { printf "%.1f", ns / runs / 1000000 }'
 }
 
 build_one=$(mean_ms "$bin/lngtool" build Spanish --folder "$work")
@@ -31,7 +31,7 @@ printf '%-34s %8s ms   (goal <= 50)\n' "lngtool stats" "$stats"
 if command -v msgfmt >/dev/null 2>&1; then
     msgfmt_ms=$(mean_ms msgfmt -o "$work/Spanish.mo" "$work/Spanish.po")
     printf '%-34s %8s ms\n' "msgfmt Spanish.po (9,999 messages)" "$msgfmt_ms"
-    printf '%-34s %8s      (goal <= 0.5)\n' "ratio lngtool / msgfmt" "$(echo "scale=2; $build_one / $msgfmt_ms" | bc)"
+    printf '%-34s %8s      (goal <= 0.5)\n' "ratio lngtool / msgfmt" "$(awk -v a="$build_one" -v b="$msgfmt_ms" 'BEGIN { printf "%.2f", a / b }')"
 else
     echo "msgfmt is not installed (Debian package gettext): no ratio"
 fi
