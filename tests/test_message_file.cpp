@@ -179,6 +179,13 @@ TEST(MessageFile, TwoBuildsGiveIdenticalBytes)
     const BuildReport second = buildMessageFileIn(dir.path(), 15, "Chinese");
     EXPECT_EQ(readFile(second.path), bytes);
     EXPECT_EQ(bytes.count("\r\n"), 30 + 51);
+
+    // The records stored in number order give the same file as the ones stored out of order.
+    QTemporaryDir ordered;
+    createDatabase(ordered.filePath("AllLanguages.Lng"), {{120, {{15, "保存"}}}, {150, {{15, "文件"}}}});
+    EXPECT_EQ(readFile(buildMessageFileIn(ordered.path(), 15, "Chinese").path), bytes);
+    EXPECT_EQ(bytes.mid(header("Chinese").size()), QByteArray("\r\n").repeated(20) + "\xB1\xA3\xB4\xE6\r\n" +
+                                                        QByteArray("\r\n").repeated(29) + "\xCE\xC4\xBC\xFE\r\n");
 }
 
 TEST(BuildDllCommand, AsksToSaveFirstAndNoCancels)

@@ -135,7 +135,7 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
 
 bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
                                        const std::function<void(double number, const RawField *fields)> &visit,
-                                       QString *error) const
+                                       QString *error, EmptyTable emptyTable) const
 {
     // A plain scan of the table reads the file once front to back; walking the index would
     // look every record up on its own. Callers that need number order sort afterwards.
@@ -169,7 +169,7 @@ bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
             *error = m_connection.lastError();
         return false;
     }
-    if (!any) {
+    if (!any && emptyTable == EmptyTable::Fails) {
         if (error)
             *error = QStringLiteral("the table %1 holds no record").arg(TableName);
         return false;
@@ -180,23 +180,20 @@ bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
 bool MessageDatabase::countTranslated(const std::vector<int> &fields, int *messages, std::vector<int> *translated,
                                       QString *error) const
 {
-    QString sql = QStringLiteral("SELECT count(*)");
-    for (int field : fields)
-        sql += QStringLiteral(", total(%1 IS NOT NULL AND trim(%1, ' ') <> '')").arg(fieldName(field));
-    sql += QStringLiteral(" FROM ") + sqlite::quoteIdentifier(TableName);
-    sqlite::Statement select;
-    if (!select.prepare(m_connection, sql, error))
-        return false;
-    if (select.step() != sqlite::Statement::Step::Row) {
-        if (error)
-            *error = m_connection.lastError();
-        return false;
-    }
-    *messages = static_cast<int>(select.integer(0));
-    translated->clear();
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        translated->push_back(static_cast<int>(select.real(static_cast<int>(i) + 1)));
-    return true;
+    *messages = 0;
+    translated->assign(fields.size(), 0);
+    // An empty table has nothing translated, which is no failure here.
+    return forEachRawRecord(
+        fields,
+        [&](double, const RawField *raw) {
+            ++*messages;
+            for (std::size_t i = 0; i < fields.size(); ++i) {
+                const RawField &field = raw[i];
+                if (!field.isNull && std::any_of(field.data, field.data + field.size, [](char c) { return c != ' '; }))
+                    ++(*translated)[i];
+            }
+        },
+        error, EmptyTable::IsFine);
 }
 
 bool MessageDatabase::replaceNullByEmpty(int field, QString *error)

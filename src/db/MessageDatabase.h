@@ -60,9 +60,12 @@ public:
         bool isNull = true;
     };
     // Visits every record in the order the table stores them, with the given fields as raw
-    // UTF-8. The pointers live only during the call. Fails like readRecords.
+    // UTF-8. The pointers live only during the call. Fails like readRecords, an empty table
+    // included unless `emptyTable` says it is fine.
+    enum class EmptyTable { Fails, IsFine };
     bool forEachRawRecord(const std::vector<int> &fields,
-                          const std::function<void(double number, const RawField *fields)> &visit, QString *error) const;
+                          const std::function<void(double number, const RawField *fields)> &visit, QString *error,
+                          EmptyTable emptyTable = EmptyTable::Fails) const;
 
     // For each field, how many records hold a text that is not only spaces; `messages` gets
     // the number of records.

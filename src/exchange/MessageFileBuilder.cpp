@@ -3,11 +3,11 @@
 #include "CodePage.h"
 #include "db/MessageDatabase.h"
 
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace lng {
@@ -32,12 +32,6 @@ QString messageFileName(const QString &languageName)
 }
 
 namespace {
-// Where each message's text lies in a byte arena, by line (message number - 100).
-struct Slot {
-    qsizetype offset = -1; // -1: no record, an empty line
-    int size = 0;
-};
-
 // Trims the space character at both ends of UTF-8 bytes (spaces are single bytes in UTF-8).
 void trimSpaceBytes(const char *&data, int &size)
 {
@@ -47,26 +41,107 @@ void trimSpaceBytes(const char *&data, int &size)
         --size;
 }
 
-bool writeAtomically(const QString &path, const QByteArray &content, QString *error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
-        *error = path + QStringLiteral(": ") + file.errorString();
-        return false;
+// One message file being written: the header, then one line per message number from 100 on,
+// in the language's code page, into a temporary file that replaces the old one at the end.
+class MessageFileWriter {
+public:
+    MessageFileWriter(BuildReport &report, const QString &language)
+        : m_report(report)
+        , m_language(language)
+        , m_encoder(codePageForLanguage(language))
+    {
+        m_report.codePage = m_encoder.codePage();
     }
-    return true;
+
+    bool open()
+    {
+        if (!m_encoder.isValid()) {
+            m_report.error = QStringLiteral("code page %1 is not available on this system").arg(m_report.codePage);
+            return false;
+        }
+        m_file = std::make_unique<QSaveFile>(m_report.path);
+        m_buffer.resize(0);
+        m_report.unrepresentable.clear();
+        if (!m_file->open(QIODevice::WriteOnly)) {
+            m_report.error = m_report.path + QStringLiteral(": ") + m_file->errorString();
+            return false;
+        }
+        m_buffer.reserve(kFlushSize + 4096);
+        m_buffer += "Tesmora V6\r\n6.07\r\n";
+        m_encoder.encode(m_language, m_buffer);
+        m_buffer += "\r\n";
+        for (int line = 0; line < 27; ++line)
+            m_buffer += "\r\n";
+        return true;
+    }
+
+    // The next line: message number `number`'s text, trimmed of spaces.
+    void line(const char *utf8, int size, std::int64_t number)
+    {
+        trimSpaceBytes(utf8, size);
+        if (!m_encoder.encodeUtf8(utf8, static_cast<std::size_t>(size), m_buffer))
+            m_report.unrepresentable << number;
+        m_buffer += "\r\n";
+        if (m_buffer.size() >= kFlushSize)
+            flush();
+    }
+
+    void emptyLines(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            m_buffer += "\r\n";
+    }
+
+    bool finish()
+    {
+        flush();
+        if (!m_file->commit()) {
+            m_report.error = m_report.path + QStringLiteral(": ") + m_file->errorString();
+            return false;
+        }
+        return true;
+    }
+
+    // Drops what was written; the old file stays. open() starts the file again.
+    void cancel()
+    {
+        if (m_file)
+            m_file->cancelWriting();
+        m_file.reset();
+        m_report.unrepresentable.clear();
+    }
+
+private:
+    static constexpr qsizetype kFlushSize = 64 * 1024;
+
+    void flush()
+    {
+        m_file->write(m_buffer); // a failure shows at commit()
+        m_buffer.resize(0);
+    }
+
+    BuildReport &m_report;
+    QString m_language;
+    CodePageEncoder m_encoder;
+    std::unique_ptr<QSaveFile> m_file;
+    QByteArray m_buffer;
+};
+
+bool inTable(double n)
+{
+    const double index = n - kFirstNumber;
+    return index >= 0 && index < kTextSlots && n == std::floor(n);
 }
 } // namespace
 
 std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages)
 {
     std::vector<BuildReport> reports(languages.size());
-    std::vector<int> fields;    // the fields to read
-    std::vector<int> readIndex; // per language: its place in `fields`, or -1 when it cannot be built
+    std::vector<int> fields; // the fields to read, one per language that can be built
+    std::vector<std::unique_ptr<MessageFileWriter>> writers;
     for (std::size_t i = 0; i < languages.size(); ++i) {
         const auto &[field, name] = languages[i];
         BuildReport &report = reports[i];
-        readIndex.push_back(-1);
         const QString fileName = messageFileName(name);
         if (fileName.isEmpty()) {
             report.error = QStringLiteral("the language name \"%1\" cannot form a file name").arg(name);
@@ -77,76 +152,119 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
             report.error = QStringLiteral("field %1 is not a language field").arg(field);
             continue;
         }
-        readIndex.back() = static_cast<int>(fields.size());
         fields.push_back(field);
+        writers.push_back(std::make_unique<MessageFileWriter>(report, name));
     }
     if (fields.empty())
         return reports;
 
-    // One pass over the table: every text kept as UTF-8 in one arena, placed by its line.
     const QString dbPath = folder + QLatin1Char('/') + MessageDatabase::FileName;
     MessageDatabase db;
-    QByteArray arena;
-    std::vector<std::vector<Slot>> lineTexts(fields.size(), std::vector<Slot>(kTextSlots));
-    QList<std::int64_t> leftOut;
-    int highestIndex = 0;
     QString error;
-    // The texts read are a share of the file: room for them up front saves growing the arena.
-    arena.reserve(QFileInfo(dbPath).size() * static_cast<qsizetype>(fields.size()) / (MessageDatabase::FieldCount - 1) + 4096);
-    const bool read = db.open(dbPath, MessageDatabase::Access::ReadOnly, &error)
-                      && db.forEachRawRecord(
-                          fields,
-                          [&](double n, const MessageDatabase::RawField *raw) {
-                              const double index = n - kFirstNumber;
-                              if (!(index >= 0 && index < kTextSlots) || n != std::floor(n)) {
-                                  leftOut << static_cast<std::int64_t>(n);
-                                  return;
-                              }
-                              const int k = static_cast<int>(index);
-                              highestIndex = std::max(highestIndex, k);
-                              for (std::size_t f = 0; f < fields.size(); ++f) {
-                                  const char *data = raw[f].data;
-                                  int size = raw[f].size;
-                                  trimSpaceBytes(data, size); // a Null text gives an empty line
-                                  lineTexts[f][k] = {arena.size(), size};
-                                  arena.append(data, size);
-                              }
-                          },
-                          &error);
-    std::sort(leftOut.begin(), leftOut.end());
+    const auto failAll = [&](const QString &cause) {
+        for (auto &writer : writers)
+            writer->cancel();
+        for (BuildReport &report : reports) {
+            if (report.ok())
+                report.error = cause;
+        }
+        return reports;
+    };
+    if (!db.open(dbPath, MessageDatabase::Access::ReadOnly, &error))
+        return failAll(dbPath + QStringLiteral(": ") + error);
+    std::vector<bool> open(writers.size());
+    for (std::size_t w = 0; w < writers.size(); ++w)
+        open[w] = writers[w]->open();
 
-    QByteArray content; // one buffer for every file: it keeps its memory from one to the next
-    for (std::size_t i = 0; i < languages.size(); ++i) {
-        BuildReport &report = reports[i];
-        if (readIndex[i] < 0)
-            continue;
-        if (!read) {
-            report.error = dbPath + QStringLiteral(": ") + error;
-            continue;
+    // Records come in the order the table stores them, which is normally number order: then
+    // every file is written as the records stream past, in one pass. A record out of order
+    // sends the build to a second pass that places every text by its number first.
+    QList<std::int64_t> leftOut;
+    int next = 0; // the next line of every file
+    bool ordered = true;
+    const bool read = db.forEachRawRecord(
+        fields,
+        [&](double n, const MessageDatabase::RawField *raw) {
+            if (!inTable(n)) {
+                leftOut << static_cast<std::int64_t>(n);
+                return;
+            }
+            const int k = static_cast<int>(n) - kFirstNumber;
+            if (!ordered || k < next) {
+                ordered = false;
+                return;
+            }
+            for (std::size_t w = 0; w < writers.size(); ++w) {
+                if (!open[w])
+                    continue;
+                writers[w]->emptyLines(k - next);
+                writers[w]->line(raw[w].data, raw[w].size, static_cast<std::int64_t>(n));
+            }
+            next = k + 1;
+        },
+        &error);
+    if (!read)
+        return failAll(dbPath + QStringLiteral(": ") + error);
+
+    if (!ordered) {
+        for (std::size_t w = 0; w < writers.size(); ++w) {
+            if (open[w]) {
+                writers[w]->cancel();
+                open[w] = writers[w]->open();
+            }
         }
-        const QString &name = languages[i].second;
-        CodePageEncoder encoder(codePageForLanguage(name));
-        report.codePage = encoder.codePage();
-        if (!encoder.isValid()) {
-            report.error = QStringLiteral("code page %1 is not available on this system").arg(report.codePage);
+        // Every text kept as UTF-8 in one arena, placed by its line; a later record with the
+        // same number replaces an earlier one.
+        struct Slot {
+            qsizetype offset = -1; // -1: no record, an empty line
+            int size = 0;
+        };
+        QByteArray arena;
+        std::vector<std::vector<Slot>> lineTexts(fields.size(), std::vector<Slot>(kTextSlots));
+        int highestIndex = 0;
+        leftOut.clear();
+        const bool reread = db.forEachRawRecord(
+            fields,
+            [&](double n, const MessageDatabase::RawField *raw) {
+                if (!inTable(n)) {
+                    leftOut << static_cast<std::int64_t>(n);
+                    return;
+                }
+                const int k = static_cast<int>(n) - kFirstNumber;
+                highestIndex = std::max(highestIndex, k);
+                for (std::size_t f = 0; f < fields.size(); ++f) {
+                    lineTexts[f][k] = {arena.size(), raw[f].size};
+                    arena.append(raw[f].data, raw[f].size);
+                }
+            },
+            &error);
+        if (!reread)
+            return failAll(dbPath + QStringLiteral(": ") + error);
+        for (std::size_t w = 0; w < writers.size(); ++w) {
+            if (!open[w])
+                continue;
+            for (int k = 0; k <= highestIndex; ++k) {
+                const Slot &slot = lineTexts[w][k];
+                if (slot.offset < 0)
+                    writers[w]->emptyLines(1);
+                else
+                    writers[w]->line(arena.constData() + slot.offset, slot.size, k + kFirstNumber);
+            }
+        }
+        next = highestIndex + 1;
+    }
+
+    std::sort(leftOut.begin(), leftOut.end());
+    for (std::size_t w = 0; w < writers.size(); ++w) {
+        if (!open[w])
             continue;
-        }
-        report.leftOut = leftOut;
-        content.resize(0);
-        content.reserve(arena.size() / static_cast<qsizetype>(fields.size()) + 2 * (highestIndex + 31) + 64);
-        content += "Tesmora V6\r\n6.07\r\n";
-        encoder.encode(name, content);
-        content += "\r\n";
-        for (int line = 0; line < 27; ++line)
-            content += "\r\n";
-        const std::vector<Slot> &texts = lineTexts[static_cast<std::size_t>(readIndex[i])];
-        for (int k = 0; k <= highestIndex; ++k) {
-            const Slot &slot = texts[k];
-            if (slot.offset >= 0 && !encoder.encodeUtf8(arena.constData() + slot.offset, static_cast<std::size_t>(slot.size), content))
-                report.unrepresentable << k + kFirstNumber;
-            content += "\r\n";
-        }
-        writeAtomically(report.path, content, &report.error);
+        if (next == 0)
+            writers[w]->emptyLines(1); // message 100's line is always there
+        writers[w]->finish();
+    }
+    for (BuildReport &report : reports) {
+        if (report.ok())
+            report.leftOut = leftOut;
     }
     return reports;
 }
