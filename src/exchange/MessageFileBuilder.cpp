@@ -127,10 +127,11 @@ private:
     QByteArray m_buffer;
 };
 
-bool inTable(double n)
+// The line index (message number - 100) of a record, or -1 when its number has no line.
+int lineOf(double n)
 {
     const double index = n - kFirstNumber;
-    return index >= 0 && index < kTextSlots && n == std::floor(n);
+    return index >= 0 && index < kTextSlots && n == std::floor(n) ? static_cast<int>(index) : -1;
 }
 } // namespace
 
@@ -185,11 +186,11 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
     const bool read = db.forEachRawRecord(
         fields,
         [&](double n, const MessageDatabase::RawField *raw) {
-            if (!inTable(n)) {
+            const int k = lineOf(n);
+            if (k < 0) {
                 leftOut << static_cast<std::int64_t>(n);
                 return;
             }
-            const int k = static_cast<int>(n) - kFirstNumber;
             if (!ordered || k < next) {
                 ordered = false;
                 return;
@@ -222,15 +223,12 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
         QByteArray arena;
         std::vector<std::vector<Slot>> lineTexts(fields.size(), std::vector<Slot>(kTextSlots));
         int highestIndex = 0;
-        leftOut.clear();
         const bool reread = db.forEachRawRecord(
             fields,
             [&](double n, const MessageDatabase::RawField *raw) {
-                if (!inTable(n)) {
-                    leftOut << static_cast<std::int64_t>(n);
-                    return;
-                }
-                const int k = static_cast<int>(n) - kFirstNumber;
+                const int k = lineOf(n);
+                if (k < 0)
+                    return; // counted in the first pass
                 highestIndex = std::max(highestIndex, k);
                 for (std::size_t f = 0; f < fields.size(); ++f) {
                     lineTexts[f][k] = {arena.size(), raw[f].size};
