@@ -11,6 +11,9 @@ namespace lng {
 // sheet's numbers and texts, nothing else.
 class XlsCodec : public WorkbookCodec {
 public:
+    // Texts up to this length come back whole from the reader; longer ones may not.
+    static constexpr int SafeTextLength = 8000;
+
     // Replaces `into` with the first sheet of the workbook; `into` is untouched on failure.
     bool read(const QString &path, Sheet &into, QString *error) const override;
     // Writes `from` as a one-sheet workbook, replacing the file as a whole.

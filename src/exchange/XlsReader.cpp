@@ -38,7 +38,10 @@ QString freexlError(int code)
     case FREEXL_INSUFFICIENT_MEMORY:
         return QStringLiteral("not enough memory to read the file");
     default:
-        return QStringLiteral("the workbook is damaged or cannot be read (error %1)").arg(code);
+        return QStringLiteral("the workbook is damaged, or holds a text longer than about %1 characters, which cannot be "
+                              "read (reader error %2)")
+            .arg(XlsCodec::SafeTextLength)
+            .arg(code);
     }
 }
 
@@ -100,6 +103,12 @@ bool XlsCodec::read(const QString &path, Sheet &into, QString *error) const
                 break;
             default: // texts, and dates and times as the text FreeXL gives
                 cell.text = QString::fromUtf8(value.value.text_value);
+                // The reader cuts texts past its buffer and can lose the next one; such a
+                // file is refused whole rather than imported wrong.
+                if (cell.text.size() > XlsCodec::SafeTextLength)
+                    return fail(QStringLiteral("cell %1 holds a text longer than about %2 characters, which cannot be read")
+                                    .arg(cellName(cell.row, cell.col))
+                                    .arg(XlsCodec::SafeTextLength));
                 break;
             }
             cells.push_back(std::move(cell));
