@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace lng {
 
@@ -28,6 +29,11 @@ const Sheet::Cell *Sheet::cellAt(int row, int col) const
     if (col > static_cast<int>(r.size()))
         return nullptr;
     return &r[col - 1];
+}
+
+Sheet::Cell *Sheet::existingCell(int row, int col)
+{
+    return const_cast<Cell *>(std::as_const(*this).cellAt(row, col));
 }
 
 Sheet::Cell *Sheet::cellForWrite(int row, int col)
@@ -120,7 +126,7 @@ bool Sheet::SetCellText(int row, int col, const QString &text)
         return false;
     if (text.isEmpty()) {
         // An empty text empties the cell, as in any spreadsheet.
-        if (Cell *cell = const_cast<Cell *>(cellAt(row, col)); cell && cell->type != CellType::Empty) {
+        if (Cell *cell = existingCell(row, col); cell && cell->type != CellType::Empty) {
             cell->type = CellType::Empty;
             cell->text.clear();
             cell->number = 0;

@@ -162,7 +162,8 @@ private:
     using Row = std::vector<Cell>;
 
     const Cell *cellAt(int row, int col) const;
-    Cell *cellForWrite(int row, int col);
+    Cell *existingCell(int row, int col); // nullptr where nothing was ever written
+    Cell *cellForWrite(int row, int col); // makes the cell when needed
     bool inSheet(int row, int col) const;
     void markDirty(int row, int col);
     void markDirty(const CellRange &range);
