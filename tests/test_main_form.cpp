@@ -139,3 +139,25 @@ TEST(MainForm, ClosingAskedOnlyWhenModifiedAndByTheUser)
     EXPECT_TRUE(f.bench.closePrompt(false)); // closed by the program: no question
     EXPECT_TRUE(f.prompts.shown.empty());
 }
+
+TEST(MainForm, CtrlCAndCtrlVInTheTableRunTheToolbarCommands)
+{
+    FormFixture f;
+    f.form.show();
+    QApplication::setActiveWindow(&f.form);
+    Sheet &t = f.bench.table();
+    t.SetCellNumber(1, 1, 101);
+    t.SetCellText(1, 5, "Datei");
+    t.SelectRange(1, 1, 1, 5);
+    QCoreApplication::processEvents();
+    f.form.F1Book1()->setFocus();
+    QTest::keySequence(f.form.F1Book1(), QKeySequence(QKeySequence::Copy));
+    EXPECT_EQ(f.clipboard.content, "101\t\t\t\tDatei\r\n");
+
+    f.clipboard.content = "Öffnen";
+    t.setActiveCell(2, 5);
+    QCoreApplication::processEvents();
+    QTest::keySequence(f.form.F1Book1(), QKeySequence(QKeySequence::Paste));
+    EXPECT_EQ(t.CellText(2, 5), QString::fromUtf8("Öffnen"));
+    EXPECT_TRUE(f.state.IsModified);
+}
