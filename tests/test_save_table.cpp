@@ -161,14 +161,20 @@ TEST(SaveTable, AnEditInOneOfTwoColumnsSharingAFieldIsKept)
 TEST(SaveTable, UnchangedRowsCauseNoWrite)
 {
     BenchFixture f;
-    f.loadWith(kMessages);
+    std::vector<Message> messages = kMessages;
+    messages.push_back({104, {{2, QString::fromUtf8("Файл 😀 ファイル é")}}}); // compared without converting
+    f.loadWith(messages);
     f.state.IsPasswordGiven = true; // English is edited by default
     logUpdates(f.dbPath());
     EXPECT_FALSE(f.bench->SaveTable());
     EXPECT_EQ(loggedWrites(f.dbPath()), 0);
     f.table().SetCellText(2, 5, "Edit (changed)");
+    f.table().SetCellText(4, 5, QString::fromUtf8("Файл 😀 ファイル è"));
     EXPECT_FALSE(f.bench->SaveTable());
-    EXPECT_EQ(loggedWrites(f.dbPath()), 1);
+    EXPECT_EQ(loggedWrites(f.dbPath()), 2);
+    EXPECT_EQ(readField(f.dbPath(), 104, 2), QString::fromUtf8("Файл 😀 ファイル è"));
+    EXPECT_FALSE(f.bench->SaveTable()); // what was just written counts as stored
+    EXPECT_EQ(loggedWrites(f.dbPath()), 2);
 }
 
 TEST(SaveTable, TwoRowsWithOneNumberWriteInRowOrder)
