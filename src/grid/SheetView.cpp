@@ -4,11 +4,35 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 namespace lng {
 
 namespace {
+// Draws a selected cell's fill under a see-through highlight, so colours set by the program
+// (case-check marks, the context window's lines) stay visible when their cell is selected.
+class FillAwareDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        const QVariant fill = index.data(Qt::BackgroundRole);
+        if (!(option.state & QStyle::State_Selected) || !fill.isValid()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem plain(option);
+        plain.state &= ~QStyle::State_Selected;
+        QStyledItemDelegate::paint(painter, plain, index);
+        QColor highlight = option.palette.color(QPalette::Highlight);
+        highlight.setAlpha(90);
+        painter->fillRect(option.rect, highlight);
+    }
+};
+
 // Keeps a flag set for as long as the view is copying state from or to the sheet, so the two
 // directions do not feed each other.
 class SyncGuard {
@@ -31,6 +55,7 @@ SheetView::SheetView(Sheet &sheet, QWidget *parent)
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
     setModel(m_model);
+    setItemDelegate(new FillAwareDelegate(this));
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 4);
