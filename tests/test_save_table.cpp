@@ -357,3 +357,39 @@ TEST(SaveTableDeathTest, KilledMidwayLeavesTheDatabaseUnchanged)
     EXPECT_EQ(changed.integer(0), 0);
     EXPECT_EQ(recordCount(f.dbPath()), 9999);
 }
+
+// Rows the user did not change are not written back: what another program saved meanwhile
+// stays; a row the user changed is written as always.
+TEST(SaveTable, RowsNotChangedSinceTheLoadKeepWhatAnotherProgramSaved)
+{
+    for (const int changedRows : {1, 2000}) { // few changes read rows back; many read the table
+        BenchFixture f;
+        std::vector<Message> messages;
+        for (int n = 101; n <= 2200; ++n)
+            messages.push_back({n, {{2, QStringLiteral("text %1").arg(n)}}});
+        f.loadWith(messages);
+        f.state.IsPasswordGiven = true;
+        {
+            sqlite::Connection other;
+            ASSERT_TRUE(other.open(f.dbPath(), sqlite::Connection::Mode::ReadWrite, nullptr));
+            ASSERT_TRUE(other.exec("UPDATE Languages SET English = 'saved elsewhere' WHERE Number IN (150, 2150)"));
+        }
+        for (int row = 1; row <= changedRows; ++row) {
+            if (row != 50) // message 150 is left alone
+                f.table().SetCellText(row, 5, QStringLiteral("mine %1").arg(row));
+        }
+        EXPECT_FALSE(f.bench->SaveTable());
+        EXPECT_EQ(readField(f.dbPath(), 101, 2), QString("mine 1"));
+        EXPECT_EQ(readField(f.dbPath(), 150, 2), QString("saved elsewhere")) << changedRows;
+        EXPECT_EQ(readField(f.dbPath(), 2150, 2), QString("saved elsewhere")) << changedRows;
+        // A second save writes nothing: the snapshot knows what was just saved.
+        logUpdates(f.dbPath());
+        EXPECT_FALSE(f.bench->SaveTable());
+        EXPECT_EQ(loggedWrites(f.dbPath()), 0) << changedRows;
+
+        // The user's own change to a row another program changed is written as always.
+        f.table().SetCellText(2050, 5, "mine after all");
+        EXPECT_FALSE(f.bench->SaveTable());
+        EXPECT_EQ(readField(f.dbPath(), 2150, 2), QString("mine after all"));
+    }
+}

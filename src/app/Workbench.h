@@ -3,6 +3,7 @@
 #include "CommandDispatcher.h"
 #include "Prompts.h"
 #include "SharedState.h"
+#include "db/StoredSnapshot.h"
 #include "grid/Sheet.h"
 
 #include <functional>
@@ -37,6 +38,8 @@ public:
     QString settingsPath() const;
 
     bool IsLoaded = false;
+    // What the database held when the table was last loaded or saved.
+    StoredSnapshot &storedSnapshot() { return m_snapshot; }
 
     // The window's load: headings, the table's layout and protection.
     void formLoad();
@@ -70,6 +73,7 @@ private:
     Sheet m_table {5};
     Sheet m_exchange {2};
     CommandDispatcher m_dispatcher;
+    StoredSnapshot m_snapshot;
     std::function<void()> m_yield;
     std::function<void(int)> m_saveRowObserver;
 };

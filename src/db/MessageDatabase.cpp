@@ -21,6 +21,8 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
     m_updates.clear();
     m_insert = {};
     m_insertKey.clear();
+    m_selectOne = {};
+    m_selectOneKey.clear();
     if (!QFileInfo(path).isFile()) {
         if (error)
             *error = QStringLiteral("the file does not exist");
@@ -194,6 +196,43 @@ bool MessageDatabase::countTranslated(const std::vector<int> &fields, int *messa
             }
         },
         error, EmptyTable::IsFine);
+}
+
+bool MessageDatabase::readRecord(std::int64_t number, const std::vector<int> &fields,
+                                 std::vector<std::optional<QString>> *values, bool *found, QString *error)
+{
+    QString key;
+    for (int field : fields)
+        key += QString::number(field) + QLatin1Char(',');
+    if (!m_selectOne.isPrepared() || key != m_selectOneKey) {
+        QString sql = QStringLiteral("SELECT ") + fieldName(0);
+        for (int field : fields)
+            sql += QStringLiteral(", ") + fieldName(field);
+        sql += QStringLiteral(" FROM %1 WHERE %2 = ?1").arg(sqlite::quoteIdentifier(TableName), fieldName(0));
+        if (!m_selectOne.prepare(m_connection, sql, error))
+            return false;
+        m_selectOneKey = key;
+    }
+    m_selectOne.reset();
+    m_selectOne.bindInt(1, number);
+    values->clear();
+    switch (m_selectOne.step()) {
+    case sqlite::Statement::Step::Row:
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            values->push_back(m_selectOne.optionalText(static_cast<int>(i) + 1));
+        *found = true;
+        break;
+    case sqlite::Statement::Step::Done:
+        *found = false;
+        break;
+    case sqlite::Statement::Step::Error:
+        if (error)
+            *error = m_connection.lastError();
+        m_selectOne.reset();
+        return false;
+    }
+    m_selectOne.reset();
+    return true;
 }
 
 bool MessageDatabase::replaceNullByEmpty(int field, QString *error)

@@ -71,6 +71,10 @@ public:
     // the number of records.
     bool countTranslated(const std::vector<int> &fields, int *messages, std::vector<int> *translated, QString *error) const;
 
+    // Reads the given fields of the record numbered `number`; `found` says whether there is one.
+    bool readRecord(std::int64_t number, const std::vector<int> &fields, std::vector<std::optional<QString>> *values,
+                    bool *found, QString *error);
+
     // Replaces Null in `field` by the empty text, in every record.
     bool replaceNullByEmpty(int field, QString *error);
 
@@ -96,6 +100,8 @@ private:
     QStringList m_fieldNames;
     std::map<QString, sqlite::Statement> m_updates; // by the list of assigned fields
     sqlite::Statement m_insert;
+    sqlite::Statement m_selectOne;
+    QString m_selectOneKey;
     QString m_insertKey;
 };
 

@@ -98,6 +98,18 @@ bool loadTable(Workbench &bench)
         highestRow = std::max(highestRow, row);
     }
 
+    // What the database now holds for every record (Null comments and English became "").
+    StoredSnapshot &snapshot = bench.storedSnapshot();
+    const std::vector<int> fields {1, 2, selection.secondField, selection.editedField};
+    snapshot.reset(fields);
+    for (int i = 0; i < records.size(); ++i) {
+        const auto number = static_cast<std::int64_t>(records.number(i));
+        for (int f = 0; f < 4; ++f) {
+            const std::optional<QString> &value = records.field(i, f);
+            snapshot.set(number, fields[static_cast<std::size_t>(f)], f < 2 && !value ? std::optional<QString>(QString()) : value);
+        }
+    }
+
     state.IsModified = false;
     table.SetRowLimit(state.IsUnlocked ? TableRows : std::max(highestRow, 1));
     table.SetTopVisibleRow(1);

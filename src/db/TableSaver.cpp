@@ -10,6 +10,7 @@
 #include <cmath>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,26 @@ public:
         }
     }
 
+    // Decides which rows are written and how their stored values are found. When the
+    // snapshot of the last load or save covers the fields written, only rows whose texts
+    // differ from it hold the user's changes: only those are written, so a row the user left
+    // alone keeps whatever another program saved meanwhile. Few such rows are read back from
+    // the database one by one; for many, one pass over the whole table is cheaper.
+    bool prepare(QString *error)
+    {
+        const StoredSnapshot &snapshot = m_bench.storedSnapshot();
+        m_useCandidates = snapshot.covers(m_fields);
+        m_readBack = m_useCandidates && markCandidates(snapshot) <= kReadBackLimit;
+        return m_readBack || readStoredValues(error);
+    }
+
+    // The values written, recorded in the snapshot once the save is committed.
+    void recordIn(StoredSnapshot &snapshot) const
+    {
+        for (const Written &written : m_written)
+            snapshot.set(written.number, written.field, written.text);
+    }
+
     bool readStoredValues(QString *error)
     {
         MessageDatabase::Records records;
@@ -95,13 +116,17 @@ public:
             report(texts::notWholeNumber(row, n));
             return;
         }
+        if (m_useCandidates && !m_candidate[static_cast<std::size_t>(row)])
+            return; // the row shows what the database held: nothing of the user's to write
         const auto number = static_cast<std::int64_t>(n);
-        const auto found = m_index.find(number);
-        if (found != m_index.end()) {
+        StoredFields *found = nullptr;
+        if (!findStored(number, &found))
+            return;
+        if (found) {
             // Compare every column with the value its field held before this row was written:
             // when two columns share a field, the one the user changed wins over an unchanged
             // one; when both changed, the later column wins.
-            StoredFields &stored = m_stored[found->second];
+            StoredFields &stored = *found;
             MessageDatabase::FieldValues changes;
             for (const Column &column : m_columns) {
                 const QString text = CleanText(m_table.CellText(row, column.column));
@@ -114,7 +139,7 @@ public:
             QString error;
             if (m_db.updateRecord(number, changes, &error)) {
                 for (const auto &[field, text] : changes)
-                    stored[slotOf(field)] = text;
+                    keep(stored, number, field, text);
                 return;
             }
             if (!m_db.inTransaction())
@@ -123,7 +148,7 @@ public:
             // others are still stored.
             for (const auto &[field, text] : changes) {
                 if (m_db.updateRecord(number, {{field, text}}, &error))
-                    stored[slotOf(field)] = text;
+                    keep(stored, number, field, text);
                 else if (!m_db.inTransaction())
                     return giveUp(error);
                 else
@@ -145,7 +170,8 @@ public:
         }
         StoredFields stored;
         for (const auto &[field, text] : values)
-            stored[slotOf(field)] = text;
+            keep(stored, number, field, text);
+        m_absent.erase(number);
         addStored(number, std::move(stored));
     }
 
@@ -158,6 +184,93 @@ private:
         int field;
         int slot; // where the field's stored value is kept
     };
+
+    struct Written {
+        std::int64_t number;
+        int field;
+        QString text;
+    };
+    static constexpr int kReadBackLimit = 1000;
+
+    // Marks the rows whose cleaned texts differ from the snapshot (and rows sharing a message
+    // number, which write in row order); answers how many.
+    int markCandidates(const StoredSnapshot &snapshot)
+    {
+        m_candidate.assign(TableRows + 1, false);
+        std::unordered_map<std::int64_t, int> firstRow;
+        firstRow.reserve(TableRows * 2);
+        int count = 0;
+        const auto mark = [&](int row) {
+            if (!m_candidate[static_cast<std::size_t>(row)]) {
+                m_candidate[static_cast<std::size_t>(row)] = true;
+                ++count;
+            }
+        };
+        for (int row = 1; row <= TableRows; ++row) {
+            const double n = m_table.CellNumber(row, PositionColumn);
+            if (!(n > 0))
+                continue;
+            if (n != std::floor(n) || n > 9.0e15) {
+                mark(row);
+                continue;
+            }
+            const auto number = static_cast<std::int64_t>(n);
+            const auto [first, added] = firstRow.emplace(number, row);
+            if (!added) {
+                mark(first->second);
+                mark(row);
+                continue;
+            }
+            if (!snapshot.has(number)) {
+                mark(row);
+                continue;
+            }
+            for (const Column &column : m_columns) {
+                const std::optional<QString> *before = snapshot.value(number, column.field);
+                if (!before || !*before || **before != CleanText(m_table.CellText(row, column.column))) {
+                    mark(row);
+                    break;
+                }
+            }
+        }
+        return count;
+    }
+
+    // The stored values of a record, read back from the database when the save did not read
+    // the whole table. Answers false when the read failed (reported, or ending the save).
+    bool findStored(std::int64_t number, StoredFields **stored)
+    {
+        const auto known = m_index.find(number);
+        *stored = known == m_index.end() ? nullptr : &m_stored[known->second];
+        if (*stored || !m_readBack || m_absent.count(number))
+            return true;
+        std::vector<std::optional<QString>> values;
+        bool found = false;
+        QString error;
+        if (!m_db.readRecord(number, m_fields, &values, &found, &error)) {
+            if (!m_db.inTransaction())
+                giveUp(error);
+            else
+                report(error);
+            return false;
+        }
+        if (!found) {
+            m_absent.insert(number);
+            return true;
+        }
+        StoredFields read;
+        for (std::size_t i = 0; i < m_fields.size(); ++i)
+            read[i] = std::move(values[i]);
+        addStored(number, std::move(read));
+        *stored = &m_stored[m_index.at(number)];
+        return true;
+    }
+
+    void keep(StoredFields &stored, std::int64_t number, int field, const QString &text)
+    {
+        stored[slotOf(field)] = text;
+        m_written.push_back({number, field, text});
+    }
 
     int slotOf(int field) const { return static_cast<int>(std::find(m_fields.begin(), m_fields.end(), field) - m_fields.begin()); }
     void addStored(std::int64_t number, StoredFields stored)
@@ -177,6 +290,11 @@ private:
     std::vector<int> m_fields; // the distinct fields written, by slot
     std::vector<StoredFields> m_stored;
     std::unordered_map<std::int64_t, std::size_t> m_index; // message number -> m_stored
+    std::unordered_set<std::int64_t> m_absent;              // numbers known to have no record
+    bool m_useCandidates = false; // only rows that differ from the snapshot are written
+    bool m_readBack = false;      // their stored values are read back one by one
+    std::vector<bool> m_candidate; // by row, when reading back: the rows that may change
+    std::vector<Written> m_written;
 
     QString m_fatal;
 };
@@ -202,7 +320,7 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
     }
     TableWriter writer(bench, db);
     // The whole save is one transaction: it is on disk completely or not at all.
-    if (!db.begin(&error) || !writer.readStoredValues(&error)) {
+    if (!db.begin(&error) || !writer.prepare(&error)) {
         db.rollback();
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));
         return true;
@@ -223,6 +341,7 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));
         return true;
     }
+    writer.recordIn(bench.storedSnapshot());
     bench.state().IsModified = false;
     return false;
 }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace lng {
+
+// What the database held, field by field, for each message when the table was last loaded or
+// saved. A save compares the table with it to find the rows the user changed, and reads only
+// those rows' stored values back from the database. The texts are shared with the table's
+// cells, so keeping them costs no copies.
+class StoredSnapshot {
+public:
+    static constexpr int MaxFields = 4;
+
+    void reset(const std::vector<int> &fields);
+    void clear() { reset({}); }
+    // Whether the snapshot holds every one of these fields.
+    bool covers(const std::vector<int> &fields) const;
+    bool has(std::int64_t number) const { return find(number) != nullptr; }
+    // The value a field held (nullopt for Null); nullptr when the message or field is unknown.
+    const std::optional<QString> *value(std::int64_t number, int field) const;
+    // Records are quickest added in ascending number order, as a load reads them.
+    void set(std::int64_t number, int field, const std::optional<QString> &value);
+
+private:
+    struct Entry {
+        std::int64_t number;
+        std::array<std::optional<QString>, MaxFields> values;
+    };
+    int slotOf(int field) const;
+    const Entry *find(std::int64_t number) const;
+
+    std::vector<int> m_fields;
+    std::vector<Entry> m_entries; // by ascending number
+};
+
+} // namespace lng
