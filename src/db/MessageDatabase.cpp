@@ -20,7 +20,7 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
     m_path = path;
     m_updates.clear();
     m_insert = {};
-    m_insertKey.clear();
+    m_insertKey = 0;
     m_selectOne = {};
     m_selectOneKey.clear();
     if (!QFileInfo(path).isFile()) {
@@ -250,12 +250,20 @@ bool MessageDatabase::replaceNullByEmpty(int field, QString *error)
     return true;
 }
 
+namespace {
+// The set of fields assigned, as one bit per field ordinal.
+std::uint32_t fieldMask(const MessageDatabase::FieldValues &values)
+{
+    std::uint32_t mask = 0;
+    for (const auto &[field, text] : values)
+        mask |= 1u << field;
+    return mask;
+}
+} // namespace
+
 sqlite::Statement &MessageDatabase::updateStatement(const FieldValues &values, QString *error)
 {
-    QString key;
-    for (const auto &[field, text] : values)
-        key += QString::number(field) + QLatin1Char(',');
-    sqlite::Statement &statement = m_updates[key];
+    sqlite::Statement &statement = m_updates[fieldMask(values)];
     if (!statement.isPrepared()) {
         QString sql = QStringLiteral("UPDATE %1 SET ").arg(sqlite::quoteIdentifier(TableName));
         int parameter = 1;
@@ -293,9 +301,7 @@ bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &value
 
 bool MessageDatabase::addRecord(std::int64_t number, const FieldValues &values, QString *error)
 {
-    QString key;
-    for (const auto &[field, text] : values)
-        key += QString::number(field) + QLatin1Char(',');
+    const std::uint32_t key = fieldMask(values);
     if (!m_insert.isPrepared() || key != m_insertKey) {
         QString columns = fieldName(0);
         QString parameters = QStringLiteral("?1");

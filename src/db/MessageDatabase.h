@@ -98,11 +98,11 @@ private:
     QString m_path;
     sqlite::Connection m_connection;
     QStringList m_fieldNames;
-    std::map<QString, sqlite::Statement> m_updates; // by the list of assigned fields
+    std::map<std::uint32_t, sqlite::Statement> m_updates; // by the list of assigned fields
     sqlite::Statement m_insert;
     sqlite::Statement m_selectOne;
     QString m_selectOneKey;
-    QString m_insertKey;
+    std::uint32_t m_insertKey = 0;
 };
 
 } // namespace lng
