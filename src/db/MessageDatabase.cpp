@@ -278,8 +278,10 @@ sqlite::Statement &MessageDatabase::updateStatement(const FieldValues &values, Q
     return statement;
 }
 
-bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &values, QString *error)
+bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &values, QString *error, bool *found)
 {
+    if (found)
+        *found = false;
     if (values.empty())
         return true;
     sqlite::Statement &update = updateStatement(values, error);
@@ -296,6 +298,8 @@ bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &value
         update.reset();
         return false;
     }
+    if (found)
+        *found = m_connection.rowsChanged() > 0;
     return true;
 }
 

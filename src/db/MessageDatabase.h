@@ -79,8 +79,9 @@ public:
     bool replaceNullByEmpty(int field, QString *error);
 
     using FieldValues = std::map<int, QString>; // field ordinal -> text
-    // Assigns the given fields of the record numbered `number`.
-    bool updateRecord(std::int64_t number, const FieldValues &values, QString *error);
+    // Assigns the given fields of the record numbered `number`; `found`, when given, says
+    // whether there is such a record.
+    bool updateRecord(std::int64_t number, const FieldValues &values, QString *error, bool *found = nullptr);
     // Adds a record numbered `number` with the given fields; every other field stays Null.
     bool addRecord(std::int64_t number, const FieldValues &values, QString *error);
 

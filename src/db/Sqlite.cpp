@@ -57,6 +57,11 @@ QString Connection::lastError() const
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db.get())) : QStringLiteral("the database is not open");
 }
 
+int Connection::rowsChanged() const
+{
+    return m_db ? sqlite3_changes(m_db.get()) : 0;
+}
+
 bool Connection::inTransaction() const
 {
     return m_db && sqlite3_get_autocommit(m_db.get()) == 0;

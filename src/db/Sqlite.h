@@ -26,6 +26,8 @@ public:
     bool exec(const char *sql, QString *error = nullptr);
     QString lastError() const;
     bool inTransaction() const;
+    // How many records the last INSERT, UPDATE or DELETE touched.
+    int rowsChanged() const;
 
 private:
     struct Closer {
