@@ -393,3 +393,67 @@ TEST(SaveTable, RowsNotChangedSinceTheLoadKeepWhatAnotherProgramSaved)
         EXPECT_EQ(readField(f.dbPath(), 2150, 2), QString("mine after all"));
     }
 }
+
+// A row the user changed writes only the fields the user changed: a field another program
+// changed meanwhile keeps that program's value. A record another program removed meanwhile is
+// added again only when the lock allows new records.
+TEST(SaveTable, AChangedRowLeavesWhatAnotherProgramDidToItsOtherFields)
+{
+    struct Case {
+        const char *name;
+        const char *otherProgram;
+        bool unlocked;
+        std::optional<QString> comments; // of message 102 afterwards
+        std::optional<QString> german;
+    };
+    const Case cases[] = {
+        {"comment changed elsewhere", "UPDATE Languages SET Comments = 'elsewhere' WHERE Number = 102", true,
+         QString("elsewhere"), QString("Bearbeiten")},
+        {"removed elsewhere, locked", "DELETE FROM Languages WHERE Number = 102", false, std::nullopt, std::nullopt},
+        {"removed elsewhere, unlocked", "DELETE FROM Languages WHERE Number = 102", true, QString("menu"),
+         QString("Bearbeiten")},
+    };
+    for (const Case &c : cases) {
+        BenchFixture f;
+        useLanguages(f, {2, 7, "English", "German"});
+        f.state.IsUnlocked = c.unlocked;
+        f.loadWith(kMessages);
+        {
+            sqlite::Connection other;
+            ASSERT_TRUE(other.open(f.dbPath(), sqlite::Connection::Mode::ReadWrite, nullptr));
+            ASSERT_TRUE(other.exec(c.otherProgram));
+        }
+        f.table().SetCellText(2, 5, "Bearbeiten");
+        EXPECT_FALSE(f.bench->SaveTable()) << c.name;
+        EXPECT_TRUE(f.prompts.shown.empty()) << c.name << ": " << f.prompts.texts().join('|').toStdString();
+        EXPECT_EQ(readField(f.dbPath(), 102, 1), c.comments) << c.name;
+        EXPECT_EQ(readField(f.dbPath(), 102, 7), c.german) << c.name;
+        EXPECT_EQ(readField(f.dbPath(), 101, 7), QString("Datei")) << c.name;
+    }
+}
+
+// Many rows the last load did not show (new records, a number shown twice) are compared with
+// the stored values read in one pass.
+TEST(SaveTable, ManyNewRowsAreComparedWithTheStoredValues)
+{
+    BenchFixture f;
+    f.state.IsUnlocked = true;
+    f.state.IsPasswordGiven = true;
+    f.loadWith(kMessages);
+    for (int row = 10; row < 1510; ++row) {
+        f.table().SetCellNumber(row, 1, 1000 + row);
+        f.table().SetCellText(row, 5, QStringLiteral("new %1").arg(row));
+    }
+    f.table().SetCellNumber(2000, 1, 101); // message 101 again, later: its English wins
+    for (int column = 2; column <= 4; ++column)
+        f.table().SetCellText(2000, column, f.table().CellText(1, column));
+    f.table().SetCellText(2000, 5, "File (later)");
+    logUpdates(f.dbPath());
+    EXPECT_FALSE(f.bench->SaveTable());
+    EXPECT_TRUE(f.prompts.shown.empty()) << f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(recordCount(f.dbPath()), 3 + 1500);
+    EXPECT_EQ(readField(f.dbPath(), 1509, 2), QString("new 509"));
+    EXPECT_EQ(readField(f.dbPath(), 101, 2), QString("File (later)"));
+    // 1,500 new records, 101 once, and 103 whose Null French the table shows as empty
+    EXPECT_EQ(loggedWrites(f.dbPath()), 1500 + 1 + 1);
+}

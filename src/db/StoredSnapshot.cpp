@@ -34,6 +34,12 @@ const StoredSnapshot::Entry *StoredSnapshot::find(std::int64_t number) const
     return found != m_entries.end() && found->number == number ? &*found : nullptr;
 }
 
+const StoredSnapshot::Values *StoredSnapshot::values(std::int64_t number) const
+{
+    const Entry *entry = find(number);
+    return entry ? &entry->values : nullptr;
+}
+
 const std::optional<QString> *StoredSnapshot::value(std::int64_t number, int field) const
 {
     const int slot = slotOf(field);

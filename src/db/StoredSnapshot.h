@@ -24,15 +24,19 @@ public:
     bool has(std::int64_t number) const { return find(number) != nullptr; }
     // The value a field held (nullopt for Null); nullptr when the message or field is unknown.
     const std::optional<QString> *value(std::int64_t number, int field) const;
+    // The values of one message, by the slot `slotOf` gives a field; nullptr when unknown.
+    using Values = std::array<std::optional<QString>, MaxFields>;
+    const Values *values(std::int64_t number) const;
+    // Where a field's value is kept in `Values`; -1 when the snapshot does not hold it.
+    int slotOf(int field) const;
     // Records are quickest added in ascending number order, as a load reads them.
     void set(std::int64_t number, int field, const std::optional<QString> &value);
 
 private:
     struct Entry {
         std::int64_t number;
-        std::array<std::optional<QString>, MaxFields> values;
+        Values values;
     };
-    int slotOf(int field) const;
     const Entry *find(std::int64_t number) const;
 
     std::vector<int> m_fields;

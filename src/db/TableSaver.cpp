@@ -70,16 +70,20 @@ public:
         }
     }
 
-    // Decides which rows are written and how their stored values are found. When the
+    // Decides which rows are written and what each column is compared with. When the
     // snapshot of the last load or save covers the fields written, only rows whose texts
-    // differ from it hold the user's changes: only those are written, so a row the user left
-    // alone keeps whatever another program saved meanwhile. Few such rows are read back from
-    // the database one by one; for many, one pass over the whole table is cheaper.
+    // differ from it hold the user's changes: only those are written, and each of their
+    // columns is compared with the value its field held then, so a field the user left alone
+    // keeps whatever another program saved meanwhile. Rows the snapshot cannot speak for (a
+    // message number it does not know, or one shown in two rows) are compared with the stored
+    // values: few are read back one by one; for many, one pass over the whole table is cheaper.
     bool prepare(QString *error)
     {
         const StoredSnapshot &snapshot = m_bench.storedSnapshot();
-        m_useCandidates = snapshot.covers(m_fields);
-        m_readBack = m_useCandidates && markCandidates(snapshot) <= kReadBackLimit;
+        if (!snapshot.covers(m_fields))
+            return readStoredValues(error);
+        m_snapshot = &snapshot;
+        m_readBack = planRows(snapshot) <= kReadBackLimit;
         return m_readBack || readStoredValues(error);
     }
 
@@ -116,63 +120,41 @@ public:
             report(texts::notWholeNumber(row, n));
             return;
         }
-        if (m_useCandidates && !m_candidate[static_cast<std::size_t>(row)])
-            return; // the row shows what the database held: nothing of the user's to write
         const auto number = static_cast<std::int64_t>(n);
-        StoredFields *found = nullptr;
-        if (!findStored(number, &found))
-            return;
-        if (found) {
-            // Compare every column with the value its field held before this row was written:
-            // when two columns share a field, the one the user changed wins over an unchanged
-            // one; when both changed, the later column wins.
-            StoredFields &stored = *found;
+        const RowPlan plan = m_snapshot ? m_plan[static_cast<std::size_t>(row)] : RowPlan::AgainstStored;
+        if (plan == RowPlan::Unchanged)
+            return; // the row shows what the database held: nothing of the user's to write
+        if (plan == RowPlan::AgainstSnapshot) {
             MessageDatabase::FieldValues changes;
             for (const Column &column : m_columns) {
                 const QString text = CleanText(m_table.CellText(row, column.column));
-                const std::optional<QString> &before = stored[column.slot];
-                if (!before || *before != text)
+                const std::optional<QString> *before = m_snapshot->value(number, column.field);
+                if (!before || !*before || **before != text)
                     changes[column.field] = text;
             }
-            if (changes.empty())
+            bool found = false;
+            if (!write(number, changes, nullptr, &found) || found || changes.empty())
                 return;
-            QString error;
-            if (m_db.updateRecord(number, changes, &error)) {
-                for (const auto &[field, text] : changes)
-                    keep(stored, number, field, text);
-                return;
-            }
-            if (!m_db.inTransaction())
-                return giveUp(error);
-            // Find out which value the database refuses: assign the fields one by one, so the
-            // others are still stored.
-            for (const auto &[field, text] : changes) {
-                if (m_db.updateRecord(number, {{field, text}}, &error))
-                    keep(stored, number, field, text);
-                else if (!m_db.inTransaction())
-                    return giveUp(error);
-                else
-                    report(error);
-            }
-            return;
+            // Another program removed the record meanwhile: it is added again, as any new one.
+            return addRow(row, number);
         }
-        if (!m_bench.state().IsUnlocked)
+        StoredFields *found = nullptr;
+        if (!findStored(number, &found))
             return;
-        MessageDatabase::FieldValues values;
-        for (const Column &column : m_columns)
-            values[column.field] = CleanText(m_table.CellText(row, column.column));
-        QString error;
-        if (!m_db.addRecord(number, values, &error)) {
-            if (!m_db.inTransaction())
-                return giveUp(error);
-            report(error);
-            return;
+        if (!found)
+            return addRow(row, number);
+        // Compare every column with the value its field held before this row was written:
+        // when two columns share a field, the one the user changed wins over an unchanged
+        // one; when both changed, the later column wins.
+        StoredFields &stored = *found;
+        MessageDatabase::FieldValues changes;
+        for (const Column &column : m_columns) {
+            const QString text = CleanText(m_table.CellText(row, column.column));
+            const std::optional<QString> &before = stored[column.slot];
+            if (!before || *before != text)
+                changes[column.field] = text;
         }
-        StoredFields stored;
-        for (const auto &[field, text] : values)
-            keep(stored, number, field, text);
-        m_absent.erase(number);
-        addStored(number, std::move(stored));
+        write(number, changes, &stored, nullptr);
     }
 
     // Set when the database gave up the transaction (disk full, I/O error): nothing is saved.
@@ -192,48 +174,128 @@ private:
     };
     static constexpr int kReadBackLimit = 1000;
 
-    // Marks the rows whose cleaned texts differ from the snapshot (and rows sharing a message
-    // number, which write in row order); answers how many.
-    int markCandidates(const StoredSnapshot &snapshot)
+    enum class RowPlan : std::uint8_t {
+        Unchanged,       // shows what the snapshot holds: not written
+        AgainstSnapshot, // changed: each column compared with the snapshot
+        AgainstStored,   // each column compared with the stored values
+    };
+
+    // Plans every row against the snapshot; answers how many rows need their stored values.
+    int planRows(const StoredSnapshot &snapshot)
     {
-        m_candidate.assign(TableRows + 1, false);
-        std::unordered_map<std::int64_t, int> firstRow;
-        firstRow.reserve(TableRows * 2);
-        int count = 0;
-        const auto mark = [&](int row) {
-            if (!m_candidate[static_cast<std::size_t>(row)]) {
-                m_candidate[static_cast<std::size_t>(row)] = true;
-                ++count;
-            }
-        };
+        m_plan.assign(TableRows + 1, RowPlan::Unchanged);
+        std::vector<int> snapshotSlot; // by column: where the snapshot keeps its field
+        for (const Column &column : m_columns)
+            snapshotSlot.push_back(snapshot.slotOf(column.field));
+        std::vector<std::pair<std::int64_t, int>> numbers; // (number, row)
+        numbers.reserve(TableRows);
+        int needStored = 0;
         for (int row = 1; row <= TableRows; ++row) {
             const double n = m_table.CellNumber(row, PositionColumn);
-            if (!(n > 0))
-                continue;
-            if (n != std::floor(n) || n > 9.0e15) {
-                mark(row);
-                continue;
-            }
+            if (!(n > 0) || n != std::floor(n) || n > 9.0e15)
+                continue; // not written, or reported when the row's turn comes
             const auto number = static_cast<std::int64_t>(n);
-            const auto [first, added] = firstRow.emplace(number, row);
-            if (!added) {
-                mark(first->second);
-                mark(row);
+            numbers.emplace_back(number, row);
+            RowPlan &plan = m_plan[static_cast<std::size_t>(row)];
+            const StoredSnapshot::Values *before = snapshot.values(number);
+            if (!before) {
+                plan = RowPlan::AgainstStored;
+                ++needStored;
                 continue;
             }
-            if (!snapshot.has(number)) {
-                mark(row);
-                continue;
-            }
-            for (const Column &column : m_columns) {
-                const std::optional<QString> *before = snapshot.value(number, column.field);
-                if (!before || !*before || **before != CleanText(m_table.CellText(row, column.column))) {
-                    mark(row);
+            for (std::size_t i = 0; i < m_columns.size(); ++i) {
+                const std::optional<QString> &value = (*before)[static_cast<std::size_t>(snapshotSlot[i])];
+                if (!value || *value != CleanText(m_table.CellText(row, m_columns[i].column))) {
+                    plan = RowPlan::AgainstSnapshot;
                     break;
                 }
             }
         }
-        return count;
+        // Rows that share a message number write in row order, each compared with what the one
+        // before it stored: they all need the stored values. The rows usually hold ascending
+        // numbers, which cannot repeat.
+        const auto ascending = [](const auto &a, const auto &b) { return a.first < b.first; };
+        if (std::adjacent_find(numbers.begin(), numbers.end(), [](const auto &a, const auto &b) { return a.first >= b.first; })
+            == numbers.end())
+            return needStored;
+        std::sort(numbers.begin(), numbers.end(), ascending);
+        for (std::size_t i = 0; i < numbers.size();) {
+            std::size_t end = i + 1;
+            while (end < numbers.size() && numbers[end].first == numbers[i].first)
+                ++end;
+            if (end - i > 1) {
+                for (; i < end; ++i) {
+                    RowPlan &plan = m_plan[static_cast<std::size_t>(numbers[i].second)];
+                    if (plan != RowPlan::AgainstStored) {
+                        plan = RowPlan::AgainstStored;
+                        ++needStored;
+                    }
+                }
+            }
+            i = end;
+        }
+        return needStored;
+    }
+
+    // Writes a record's changed fields. When the database refuses the values, they are
+    // assigned one by one, so only the refused one keeps its stored value. Answers false when
+    // the row could not be written at all.
+    bool write(std::int64_t number, const MessageDatabase::FieldValues &changes, StoredFields *stored, bool *found)
+    {
+        if (changes.empty())
+            return true;
+        QString error;
+        if (m_db.updateRecord(number, changes, &error, found)) {
+            if (!found || *found) {
+                for (const auto &[field, text] : changes)
+                    keep(stored, number, field, text);
+            }
+            return true;
+        }
+        if (!m_db.inTransaction()) {
+            giveUp(error);
+            return false;
+        }
+        bool any = false;
+        for (const auto &[field, text] : changes) {
+            bool fieldFound = false;
+            if (m_db.updateRecord(number, {{field, text}}, &error, &fieldFound)) {
+                if (!fieldFound)
+                    break;
+                any = true;
+                keep(stored, number, field, text);
+            } else if (!m_db.inTransaction()) {
+                giveUp(error);
+                return false;
+            } else {
+                report(error);
+            }
+        }
+        if (found)
+            *found = any;
+        return any;
+    }
+
+    // Adds the record a row shows, when the lock allows new records.
+    void addRow(int row, std::int64_t number)
+    {
+        if (!m_bench.state().IsUnlocked)
+            return;
+        MessageDatabase::FieldValues values;
+        for (const Column &column : m_columns)
+            values[column.field] = CleanText(m_table.CellText(row, column.column));
+        QString error;
+        if (!m_db.addRecord(number, values, &error)) {
+            if (!m_db.inTransaction())
+                return giveUp(error);
+            report(error);
+            return;
+        }
+        StoredFields stored;
+        for (const auto &[field, text] : values)
+            keep(&stored, number, field, text);
+        m_absent.erase(number);
+        addStored(number, std::move(stored));
     }
 
     // The stored values of a record, read back from the database when the save did not read
@@ -266,9 +328,10 @@ private:
         return true;
     }
 
-    void keep(StoredFields &stored, std::int64_t number, int field, const QString &text)
+    void keep(StoredFields *stored, std::int64_t number, int field, const QString &text)
     {
-        stored[slotOf(field)] = text;
+        if (stored)
+            (*stored)[slotOf(field)] = text;
         m_written.push_back({number, field, text});
     }
 
@@ -291,9 +354,9 @@ private:
     std::vector<StoredFields> m_stored;
     std::unordered_map<std::int64_t, std::size_t> m_index; // message number -> m_stored
     std::unordered_set<std::int64_t> m_absent;              // numbers known to have no record
-    bool m_useCandidates = false; // only rows that differ from the snapshot are written
-    bool m_readBack = false;      // their stored values are read back one by one
-    std::vector<bool> m_candidate; // by row, when reading back: the rows that may change
+    const StoredSnapshot *m_snapshot = nullptr; // when it covers the fields written
+    std::vector<RowPlan> m_plan;                 // by row, with the snapshot
+    bool m_readBack = false; // stored values are read back one by one, not all at once
     std::vector<Written> m_written;
 
     QString m_fatal;
