@@ -362,7 +362,7 @@ TEST(SaveTableDeathTest, KilledMidwayLeavesTheDatabaseUnchanged)
 // stays; a row the user changed is written as always.
 TEST(SaveTable, RowsNotChangedSinceTheLoadKeepWhatAnotherProgramSaved)
 {
-    for (const int changedRows : {1, 2000}) { // few changes read rows back; many read the table
+    for (const int changedRows : {1, 2000}) { // a few changed rows, and many
         BenchFixture f;
         std::vector<Message> messages;
         for (int n = 101; n <= 2200; ++n)
