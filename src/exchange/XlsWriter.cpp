@@ -1,19 +1,19 @@
 // Writes the BIFF8 records of a one-sheet workbook and wraps them in an OLE2 compound file.
 #include "XlsFile.h"
 
+#include "Gsf.h"
+
 #include <QFile>
 #include <QtEndian>
 
 #include <gsf/gsf-outfile-msole.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
-#include <gsf/gsf-utils.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -275,17 +275,6 @@ QByteArray sheetStream(const Sheet &sheet, std::vector<QString> &strings, std::u
     return s.bytes();
 }
 
-template <typename T>
-struct GObjectDeleter {
-    void operator()(T *object) const
-    {
-        if (object)
-            g_object_unref(object);
-    }
-};
-template <typename T>
-using GObjectPtr = std::unique_ptr<T, GObjectDeleter<T>>;
-
 } // namespace
 
 QByteArray XlsCodec::workbookStream(const Sheet &from)
@@ -332,14 +321,13 @@ QByteArray XlsCodec::workbookStream(const Sheet &from)
 
 bool XlsCodec::write(const QString &path, const Sheet &from, QString *error) const
 {
-    static std::once_flag initialised;
-    std::call_once(initialised, [] { gsf_init(); });
+    gsf::ensureInitialised();
 
     const QByteArray stream = workbookStream(from);
     // Written next to the target and renamed over it only when complete.
     const QString temporary = path + QStringLiteral(".part");
     GError *gerror = nullptr;
-    GObjectPtr<GsfOutput> sink(gsf_output_stdio_new(QFile::encodeName(temporary).constData(), &gerror));
+    gsf::Ptr<GsfOutput> sink(gsf_output_stdio_new(QFile::encodeName(temporary).constData(), &gerror));
     if (!sink) {
         if (error)
             *error = gerror ? QString::fromUtf8(gerror->message) : QStringLiteral("cannot create the file");
@@ -348,8 +336,8 @@ bool XlsCodec::write(const QString &path, const Sheet &from, QString *error) con
     }
     bool ok = false;
     {
-        GObjectPtr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
-        GObjectPtr<GsfOutput> workbook(gsf_outfile_new_child(ole.get(), "Workbook", FALSE));
+        gsf::Ptr<GsfOutfile> ole(gsf_outfile_msole_new(sink.get()));
+        gsf::Ptr<GsfOutput> workbook(gsf_outfile_new_child(ole.get(), "Workbook", FALSE));
         ok = ole && workbook
              && gsf_output_write(workbook.get(), static_cast<std::size_t>(stream.size()), reinterpret_cast<const guint8 *>(stream.constData()))
              && gsf_output_close(workbook.get()) && gsf_output_close(GSF_OUTPUT(ole.get()));
