@@ -281,3 +281,22 @@ TEST(Exchange, WorkbooksSavedByLibreOfficeImport)
         }
     }
 }
+
+// Formula cells come back from the reader as empty (and Calc does not even store the texts
+// they show): importing them would blank the translations, so the workbook is refused.
+TEST(Exchange, AWorkbookWithFormulasIsRefused)
+{
+    BenchFixture f;
+    f.loadWith({{101, {{2, "Open"}}}, {102, {{2, "Close"}}}});
+    ASSERT_TRUE(QFile::copy(QStringLiteral(LNG_FIXTURES_DIR "/calc_formulas.xls"), exchangePath(f)));
+    f.prompts.answers = {Answer::Yes};
+    ImportEditedColumn(*f.bench);
+    ASSERT_EQ(f.prompts.shown.size(), 2u) << f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(f.prompts.last().text, "Cannot read " + exchangePath(f)
+                                         + "\n\ncell B2 holds a formula; only values can be imported. Replace the formulas "
+                                           "by their values and save the workbook again.");
+    EXPECT_EQ(f.prompts.last().icon, Icon::Critical);
+    EXPECT_EQ(f.table().CellText(1, 5), "Open");
+    EXPECT_EQ(f.table().CellNumber(2, 1), 102);
+    EXPECT_FALSE(f.state.IsModified);
+}

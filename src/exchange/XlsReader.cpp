@@ -1,10 +1,18 @@
 // Reads the first sheet of an Excel workbook through FreeXL.
 #include "XlsFile.h"
 
+#include "Gsf.h"
+
 #include <QFile>
+#include <QtEndian>
 
 #include <freexl.h>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace lng {
@@ -45,6 +53,69 @@ QString freexlError(int code)
     }
 }
 
+// The first cell of the first sheet that holds a formula, as (row, column) from 1, or nullopt.
+// The reader gives formula cells as empty, and LibreOffice does not even store the text a
+// formula shows: such a cell cannot be imported as what the user sees. Fails only when the
+// workbook's records cannot be walked.
+bool findFormulaCell(const QString &path, std::optional<std::pair<int, int>> *found, QString *cause)
+{
+    constexpr std::uint16_t Formula = 0x0006, Eof = 0x000A, BoundSheet = 0x0085, Bof = 0x0809;
+    *found = std::nullopt;
+    gsf::ensureInitialised();
+    GError *gerror = nullptr;
+    gsf::Ptr<GsfInput> file(gsf_input_stdio_new(QFile::encodeName(path).constData(), &gerror));
+    gsf::Ptr<GsfInfile> ole(file ? gsf_infile_msole_new(file.get(), &gerror) : nullptr);
+    if (gerror)
+        g_error_free(gerror);
+    gsf::Ptr<GsfInput> stream(ole ? gsf_infile_child_by_name(ole.get(), "Workbook") : nullptr);
+    if (!stream)
+        return true; // not a BIFF8 workbook: the reader has its own way with those
+    const gsf_off_t size = gsf_input_size(stream.get());
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    if (size > 0 && !gsf_input_read(stream.get(), static_cast<std::size_t>(size), reinterpret_cast<guint8 *>(bytes.data()))) {
+        *cause = QStringLiteral("the workbook's records cannot be read");
+        return false;
+    }
+    const auto u16 = [&bytes](qsizetype at) { return qFromLittleEndian<std::uint16_t>(bytes.constData() + at); };
+    // Walks the records from `at` to the substream's end; `visit` answers whether to go on.
+    const auto walk = [&](qsizetype at, const auto &visit) {
+        while (at + 4 <= bytes.size()) {
+            const std::uint16_t type = u16(at);
+            const qsizetype length = u16(at + 2);
+            if (at + 4 + length > bytes.size())
+                return false;
+            if (!visit(type, at + 4, length) || type == Eof)
+                return true;
+            at += 4 + length;
+        }
+        return false;
+    };
+    qsizetype sheet = -1;
+    const bool globalsRead = walk(0, [&](std::uint16_t type, qsizetype body, qsizetype length) {
+        if (type == BoundSheet && length >= 4) {
+            sheet = qFromLittleEndian<std::uint32_t>(bytes.constData() + body);
+            return false;
+        }
+        return true;
+    });
+    if (!globalsRead || sheet < 0 || sheet + 4 > bytes.size() || u16(sheet) != Bof) {
+        *cause = QStringLiteral("the workbook's records are damaged");
+        return false;
+    }
+    const bool sheetRead = walk(sheet, [&](std::uint16_t type, qsizetype body, qsizetype length) {
+        if (type == Formula && length >= 4) {
+            *found = std::make_pair(u16(body) + 1, u16(body + 2) + 1);
+            return false;
+        }
+        return true;
+    });
+    if (!sheetRead) {
+        *cause = QStringLiteral("the workbook's records are damaged");
+        return false;
+    }
+    return true;
+}
+
 struct ReadCell {
     int row;
     int col;
@@ -79,6 +150,15 @@ bool XlsCodec::read(const QString &path, Sheet &into, QString *error) const
         return fail(QStringLiteral("the first sheet's size cannot be read"));
     if (rows > static_cast<unsigned int>(Sheet::MaxRows) || cols > Sheet::MaxColumns)
         return fail(QStringLiteral("the first sheet is larger than a sheet can hold"));
+
+    std::optional<std::pair<int, int>> formula;
+    QString cause;
+    if (!findFormulaCell(path, &formula, &cause))
+        return fail(cause);
+    if (formula)
+        return fail(QStringLiteral("cell %1 holds a formula; only values can be imported. Replace the formulas by their "
+                                   "values and save the workbook again.")
+                        .arg(cellName(formula->first, formula->second)));
 
     // Everything is read before the sheet is touched.
     std::vector<ReadCell> cells;
