@@ -43,8 +43,8 @@ const StoredSnapshot::Values *StoredSnapshot::values(std::int64_t number) const
 const std::optional<QString> *StoredSnapshot::value(std::int64_t number, int field) const
 {
     const int slot = slotOf(field);
-    const Entry *entry = slot < 0 ? nullptr : find(number);
-    return entry ? &entry->values[static_cast<std::size_t>(slot)] : nullptr;
+    const Values *held = slot < 0 ? nullptr : values(number);
+    return held ? &(*held)[static_cast<std::size_t>(slot)] : nullptr;
 }
 
 void StoredSnapshot::set(std::int64_t number, int field, const std::optional<QString> &value)

@@ -125,13 +125,8 @@ public:
         if (plan == RowPlan::Unchanged)
             return; // the row shows what the database held: nothing of the user's to write
         if (plan == RowPlan::AgainstSnapshot) {
-            MessageDatabase::FieldValues changes;
-            for (const Column &column : m_columns) {
-                const QString text = CleanText(m_table.CellText(row, column.column));
-                const std::optional<QString> *before = m_snapshot->value(number, column.field);
-                if (!before || !*before || **before != text)
-                    changes[column.field] = text;
-            }
+            const MessageDatabase::FieldValues changes =
+                changedColumns(row, [&](const Column &column) { return m_snapshot->value(number, column.field); });
             bool found = false;
             if (!write(number, changes, nullptr, &found) || found || changes.empty())
                 return;
@@ -147,14 +142,7 @@ public:
         // when two columns share a field, the one the user changed wins over an unchanged
         // one; when both changed, the later column wins.
         StoredFields &stored = *found;
-        MessageDatabase::FieldValues changes;
-        for (const Column &column : m_columns) {
-            const QString text = CleanText(m_table.CellText(row, column.column));
-            const std::optional<QString> &before = stored[column.slot];
-            if (!before || *before != text)
-                changes[column.field] = text;
-        }
-        write(number, changes, &stored, nullptr);
+        write(number, changedColumns(row, [&](const Column &column) { return &stored[column.slot]; }), &stored, nullptr);
     }
 
     // Set when the database gave up the transaction (disk full, I/O error): nothing is saved.
@@ -179,6 +167,21 @@ private:
         AgainstSnapshot, // changed: each column compared with the snapshot
         AgainstStored,   // each column compared with the stored values
     };
+
+    // The row's columns whose cleaned texts differ from what `before(column)` says their field
+    // held (nullptr when unknown, nullopt for Null), by field.
+    template <typename Before>
+    MessageDatabase::FieldValues changedColumns(int row, const Before &before) const
+    {
+        MessageDatabase::FieldValues changes;
+        for (const Column &column : m_columns) {
+            const QString text = CleanText(m_table.CellText(row, column.column));
+            const std::optional<QString> *held = before(column);
+            if (!held || !*held || **held != text)
+                changes[column.field] = text;
+        }
+        return changes;
+    }
 
     // Plans every row against the snapshot; answers how many rows need their stored values.
     int planRows(const StoredSnapshot &snapshot)
