@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
-    libsqlite3-dev libgsf-1-dev libfreexl-dev
+    libsqlite3-dev libgsf-1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     python3 python3-xlrd
 )

@@ -45,20 +45,13 @@ void ExportEditedColumn(Workbench &bench)
     }
     bench.information(QStringLiteral("The file & ") + path + QStringLiteral(" was created."));
 
-    // Spreadsheet programs take such texts, but FromExcel could not read them back whole.
     QStringList tooLong;
     for (int row = 1; row <= TableRows; ++row) {
-        if (table.CellText(row, EditedColumn).size() > XlsCodec::SafeTextLength)
+        if (table.CellText(row, EditedColumn).size() > XlsCodec::MaxTextLength)
             tooLong << table.CellText(row, PositionColumn);
     }
-    if (!tooLong.isEmpty()) {
-        bench.prompts().message(QStringLiteral("%1 message(s) are longer than %2 characters (messages %3). FromExcel cannot "
-                                               "read such texts back; keep them out of the round trip.")
-                                    .arg(tooLong.size())
-                                    .arg(XlsCodec::SafeTextLength)
-                                    .arg(tooLong.mid(0, 10).join(QStringLiteral(", "))),
-                                Buttons::Ok, Icon::Exclamation, NoTitle);
-    }
+    if (!tooLong.isEmpty())
+        bench.prompts().message(XlsCodec::longTextWarning(tooLong), Buttons::Ok, Icon::Exclamation, NoTitle);
 }
 
 void ImportEditedColumn(Workbench &bench)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace lng {
 
@@ -11,8 +12,11 @@ namespace lng {
 // sheet's numbers and texts, nothing else.
 class XlsCodec : public WorkbookCodec {
 public:
-    // Texts up to this length come back whole from the reader; longer ones may not.
-    static constexpr int SafeTextLength = 8000;
+    // The most characters a cell holds; longer texts are cut when written, as every
+    // spreadsheet program cuts them.
+    static constexpr int MaxTextLength = 32767;
+    // The warning for texts longer than that, naming their messages.
+    static QString longTextWarning(const QStringList &messages);
 
     // Replaces `into` with the first sheet of the workbook; `into` is untouched on failure.
     bool read(const QString &path, Sheet &into, QString *error) const override;

@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kMaxRecordData = 8224;
 constexpr int kMaxRows = 65536;
-constexpr int kMaxTextLength = 32767;
 constexpr std::uint16_t kCellXf = 15;
 
 enum RecordType : std::uint16_t {
@@ -229,7 +228,7 @@ QByteArray sheetStream(const Sheet &sheet, std::vector<QString> &strings, std::u
                 break;
             }
             case CellType::Text: {
-                const QString text = sheet.CellText(row, col).left(kMaxTextLength);
+                const QString text = sheet.CellText(row, col).left(XlsCodec::MaxTextLength);
                 if (text.isEmpty())
                     continue; // an empty string makes some readers refuse the file
                 auto [it, added] = index.try_emplace(text, static_cast<std::uint32_t>(strings.size()));
@@ -276,6 +275,19 @@ QByteArray sheetStream(const Sheet &sheet, std::vector<QString> &strings, std::u
 }
 
 } // namespace
+
+QString XlsCodec::longTextWarning(const QStringList &messages)
+{
+    constexpr int kShown = 10;
+    QString shown = messages.mid(0, kShown).join(QStringLiteral(", "));
+    if (messages.size() > kShown)
+        shown += QStringLiteral(", ...");
+    return QStringLiteral("%1 message(s) are longer than %2 characters, the most a spreadsheet cell holds (messages %3). "
+                          "Their texts were cut at that length in the workbook; keep them out of the round trip.")
+        .arg(messages.size())
+        .arg(MaxTextLength)
+        .arg(shown);
+}
 
 QByteArray XlsCodec::workbookStream(const Sheet &from)
 {
