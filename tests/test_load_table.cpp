@@ -84,7 +84,7 @@ TEST(LoadTable, RecordsOutsideTheTableAreLeftOutAndCounted)
                                 {10100, {{2, "beyond"}}}, {-5, {{2, "negative"}}}});
     ASSERT_TRUE(f.bench->LoadTable());
     ASSERT_EQ(f.prompts.shown.size(), 1u);
-    EXPECT_EQ(f.prompts.last().text, texts::recordsLeftOut(3, -5, 10100));
+    EXPECT_EQ(f.prompts.last().text, texts::recordsLeftOut({"-5", "100", "10100"}));
     EXPECT_EQ(f.prompts.last().icon, Icon::Information);
     EXPECT_EQ(f.prompts.last().caption, QString(""));
     EXPECT_EQ(f.table().CellText(9999, 3), "last");
@@ -164,4 +164,38 @@ TEST(LoadTable, ADatabaseLockedByAnotherProgramIsReported)
     ASSERT_EQ(f.prompts.shown.size(), 1u);
     EXPECT_TRUE(f.prompts.last().text.contains("database is locked")) << f.prompts.last().text.toStdString();
     EXPECT_TRUE(f.prompts.last().text.contains(f.dbPath()));
+}
+
+// Numbers that are no whole number from 101 to 10099, however they are stored, are left out
+// and named as stored; a fractional number never takes the row of the whole one.
+TEST(LoadTable, OddNumbersAreLeftOutAndNamedAsStored)
+{
+    BenchFixture f;
+    createDatabase(f.dbPath(), {{101, {{1, ""}, {2, "File"}}}});
+    execSql(f.dbPath(), "DROP INDEX MainIndex; CREATE INDEX MainIndex ON Languages (Number);"
+                        "INSERT INTO Languages (Number, Comments, English) VALUES (101.5, '', 'half'), (9223372036854775807, '', 'big'), "
+                        "(1e20, '', 'huge'), (9e999, '', 'infinite'), ('abc', '', 'letters'), (x'01', '', 'binary')");
+    ASSERT_TRUE(f.bench->LoadTable());
+    EXPECT_EQ(f.prompts.texts(), QStringList {texts::recordsLeftOut({"101.5", "9223372036854775807", "1e+20", "inf", "'abc'", "binary data"})});
+    EXPECT_EQ(f.table().CellText(1, 3), "File");
+    EXPECT_EQ(f.table().RowLimit(), 1);
+}
+
+// A database that cannot be written is still shown; its Null texts stay Null, and the user is
+// told once, before typing, that edits cannot be saved.
+TEST(LoadTable, AReadOnlyDatabaseIsShownAndSaidToBeReadOnly)
+{
+    BenchFixture f;
+    createDatabase(f.dbPath(), {{101, {{2, "File"}}}, {102, {{1, "menu"}}}}); // Null comments, Null English
+    handOver(f.dbPath(), 0444);
+    handOver(f.folder(), 0777);
+    const QString seen = inChildProcess(becomeUnprivileged, [&] {
+        const bool loaded = f.bench->LoadTable();
+        return QStringLiteral("%1|%2|%3|").arg(loaded).arg(f.table().CellText(1, 3), f.table().CellText(2, 2))
+               + f.prompts.texts().join('|');
+    });
+    EXPECT_EQ(seen, "1|File|menu|" + texts::databaseReadOnly(f.dbPath(), "the file is read-only (Permission denied)"));
+    EXPECT_EQ(readField(f.dbPath(), 101, 1), std::nullopt); // left as it was
+    EXPECT_EQ(readField(f.dbPath(), 102, 2), std::nullopt);
+    handOver(f.dbPath(), 0644);
 }

@@ -9,6 +9,8 @@
 
 #include <csignal>
 
+#include <sys/resource.h>
+
 #include <gtest/gtest.h>
 
 using namespace lng;
@@ -114,10 +116,10 @@ TEST(SaveTable, UnlockedWritesEveryColumnAndCreatesRecords)
     t.SetCellNumber(400, 1, 500);
     t.SetCellText(400, 3, "Brand new");
     t.SetCellText(400, 5, "Совершенно новый");
-    t.SetCellNumber(401, 1, -3);       // skipped
+    t.SetCellNumber(401, 1, -3);       // skipped, and said
     t.SetCellText(401, 5, "ignored");
     EXPECT_FALSE(f.bench->SaveTable());
-    EXPECT_TRUE(f.prompts.shown.empty()) << f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(f.prompts.texts(), QStringList {texts::rowsNotSaved({401}, {})});
     EXPECT_EQ(readField(f.dbPath(), 102, 1), QString("edit menu"));
     EXPECT_EQ(readField(f.dbPath(), 102, 2), QString("Edit..."));
     EXPECT_EQ(readField(f.dbPath(), 102, 7), QString("Bearbeiten"));
@@ -456,4 +458,135 @@ TEST(SaveTable, ManyNewRowsAreComparedWithTheStoredValues)
     EXPECT_EQ(readField(f.dbPath(), 101, 2), QString("File (later)"));
     // 1,500 new records, 101 once, and 103 whose Null French the table shows as empty
     EXPECT_EQ(loggedWrites(f.dbPath()), 1500 + 1 + 1);
+}
+
+// A database nothing can be written to is said once, with the file and the cause, however
+// many rows changed, and the edits stay unsaved work. Run as a user for whom file modes count.
+TEST(SaveTable, ADatabaseThatCannotBeWrittenIsSaidOnceAndTheEditsStay)
+{
+    struct Case {
+        const char *name;
+        int folderMode;
+        int fileMode;
+        QString cause; // FOLDER: the folder
+    };
+    const Case cases[] = {
+        {"read-only file", 0777, 0444, "the file is read-only (Permission denied)"},
+        {"read-only folder", 0555, 0666, "the folder FOLDER is read-only, and a save writes its journal there (Permission denied)"},
+    };
+    for (const Case &c : cases) {
+        BenchFixture f;
+        std::vector<Message> messages;
+        for (int n = 101; n <= 400; ++n)
+            messages.push_back({n, {{1, "c"}, {2, QStringLiteral("English %1").arg(n)}}});
+        f.loadWith(messages);
+        for (int row = 1; row <= 300; ++row)
+            f.table().SetCellText(row, 5, QStringLiteral("edited %1").arg(row));
+        f.state.IsModified = true;
+        f.state.IsPasswordGiven = true;
+        handOver(f.dbPath(), c.fileMode);
+        handOver(f.folder(), c.folderMode);
+
+        const QString seen = inChildProcess(becomeUnprivileged, [&] {
+            const bool nothingSaved = f.bench->SaveTable();
+            f.prompts.answers = {Answer::Yes}; // closing: save first, which fails again
+            const bool closes = f.bench->closePrompt(true);
+            return QStringLiteral("nothing saved %1, modified %2, closes %3\n").arg(nothingSaved).arg(f.state.IsModified).arg(closes)
+                   + f.prompts.texts().join(QStringLiteral("\n--\n"));
+        });
+        const QString once = texts::cannotSaveToDatabase(f.dbPath(), QString(c.cause).replace("FOLDER", f.folder()));
+        EXPECT_EQ(seen, QStringLiteral("nothing saved 1, modified 1, closes 0\n") + once + "\n--\n" + texts::SaveChangesFirst
+                            + "\n--\n" + once)
+            << c.name;
+        EXPECT_EQ(readField(f.dbPath(), 101, 2), QString("English 101")) << c.name;
+        EXPECT_EQ(readField(f.dbPath(), 101, 3), std::nullopt) << c.name;
+        handOver(f.folder(), 0700);
+    }
+}
+
+// A write that fails halfway (here: the journal cannot grow past a file size limit, as on a
+// full disk) ends the save at once: one message, everything rolled back.
+TEST(SaveTable, AWriteFailingHalfwaySavesNothingAndSaysSoOnce)
+{
+    BenchFixture f;
+    std::vector<Message> messages;
+    for (int n = 101; n <= 400; ++n)
+        messages.push_back({n, {{2, QStringLiteral("English %1").arg(n)}}});
+    f.loadWith(messages);
+    for (int row = 1; row <= 300; ++row)
+        f.table().SetCellText(row, 5, QStringLiteral("edited %1").arg(row));
+    f.state.IsModified = true;
+    f.state.IsPasswordGiven = true;
+    const auto limitFileSize = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit {4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const QString seen = inChildProcess(limitFileSize, [&] {
+        const bool nothingSaved = f.bench->SaveTable();
+        return QStringLiteral("%1 %2 %3|").arg(nothingSaved).arg(f.state.IsModified).arg(f.prompts.shown.size())
+               + f.prompts.texts().join('|');
+    });
+    EXPECT_TRUE(seen.startsWith("1 1 1|Cannot save to database " + f.dbPath() + "\n\n")) << seen.toStdString();
+    EXPECT_TRUE(seen.endsWith("\n\nNothing was saved.")) << seen.toStdString();
+    EXPECT_EQ(readField(f.dbPath(), 150, 2), QString("English 150"));
+    EXPECT_EQ(readField(f.dbPath(), 150, 3), std::nullopt);
+}
+
+// A field no edit touched is never rewritten, even where the save would clean what another
+// program stored there; binary data stays binary.
+TEST(SaveTable, UntouchedFieldsKeepWhatAnotherProgramStoredThere)
+{
+    BenchFixture f;
+    useLanguages(f, {3, 7, "French", "German"});
+    f.loadWith({{101, {{2, "File"}}}, {102, {{2, "Edit"}, {7, "line one\r\nline two"}}}, {103, {{2, "View"}}}});
+    execSql(f.dbPath(), "UPDATE Languages SET German = x'FF41' WHERE Number = 101; UPDATE Languages SET French = ' \"x\"' WHERE Number = 102");
+    f.bench->LoadTable();
+    f.table().SetCellText(3, 5, "Ansicht");
+    f.table().SetCellText(2, 4, "Édition");
+    f.state.IsModified = true;
+    EXPECT_FALSE(f.bench->SaveTable());
+    EXPECT_TRUE(f.prompts.shown.empty()) << f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(readField(f.dbPath(), 103, 7), QString("Ansicht"));
+    EXPECT_EQ(readField(f.dbPath(), 102, 7), QString("line one\r\nline two"));
+    sqlite::Connection c;
+    ASSERT_TRUE(c.open(f.dbPath(), sqlite::Connection::Mode::ReadOnly, nullptr));
+    sqlite::Statement s;
+    ASSERT_TRUE(s.prepare(c, "SELECT typeof(German), hex(German) FROM Languages WHERE Number = 101", nullptr));
+    ASSERT_EQ(s.step(), sqlite::Statement::Step::Row);
+    EXPECT_EQ(s.text(0) + " " + s.text(1), "blob FF41");
+}
+
+// Message numbers that another program stored as texts ('101' in an untyped column) are those
+// messages' numbers: their edits are saved into them, and no record is added twice.
+TEST(SaveTable, NumbersStoredAsTextsAreThoseMessages)
+{
+    for (const bool unlocked : {false, true}) {
+        BenchFixture f;
+        createDatabase(f.dbPath(), {});
+        execSql(f.dbPath(),
+                "DROP TABLE Languages; CREATE TABLE Languages (Number, Comments, English, French, Danish, Dutch, Finnish, "
+                "German, Italian, Japanese, Norwegian, Portuguese, Spanish, Swedish, Catalan, Chinese, Italian2, Russian, "
+                "Czech, Slovak); CREATE INDEX MainIndex ON Languages (Number); "
+                "INSERT INTO Languages (Number, Comments, English) VALUES ('101', '', 'File'), (' 102 ', '', 'Edit'), (103, '', 'View')");
+        f.state.IsUnlocked = unlocked;
+        ASSERT_TRUE(f.bench->LoadTable()) << f.prompts.texts().join('|').toStdString();
+        ASSERT_TRUE(f.prompts.shown.empty()) << f.prompts.texts().join('|').toStdString();
+        EXPECT_EQ(f.table().CellText(1, 3), "File");
+        EXPECT_EQ(f.table().CellNumber(2, 1), 102);
+        f.table().SetCellText(1, 5, "Datei");
+        f.table().SetCellText(2, 5, "Bearbeiten");
+        f.table().SetCellText(3, 5, "Ansicht");
+        f.state.IsModified = true;
+        f.state.IsPasswordGiven = true;
+        EXPECT_FALSE(f.bench->SaveTable());
+        EXPECT_FALSE(f.state.IsModified);
+        EXPECT_EQ(recordCount(f.dbPath()), 3) << unlocked;
+        sqlite::Connection c;
+        ASSERT_TRUE(c.open(f.dbPath(), sqlite::Connection::Mode::ReadOnly, nullptr));
+        sqlite::Statement s;
+        ASSERT_TRUE(s.prepare(c, "SELECT group_concat(quote(Number) || '=' || English, ';') FROM Languages", nullptr));
+        ASSERT_EQ(s.step(), sqlite::Statement::Step::Row);
+        EXPECT_EQ(s.text(0), "'101'=Datei;' 102 '=Bearbeiten;103=Ansicht") << unlocked;
+    }
 }

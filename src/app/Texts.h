@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // Every text the user reads, in one place.
 namespace lng::texts {
@@ -29,16 +31,41 @@ inline QString cannotReadSettings(const QString &path, const QString &cause)
 {
     return QStringLiteral("Cannot read %1\n\n%2").arg(path, cause);
 }
-inline QString recordsLeftOut(int count, qint64 lowest, qint64 highest)
+// `numbers`: the left-out records' numbers as stored, in number order.
+inline QString recordsLeftOut(const QStringList &numbers)
 {
-    return QStringLiteral("%1 message(s) numbered outside 101 to 10099 cannot be shown in the table and were left out "
-                          "(lowest %2, highest %3). The database keeps them unchanged.")
-        .arg(count).arg(lowest).arg(highest);
+    constexpr int kShown = 10;
+    QString shown = numbers.mid(0, kShown).join(QStringLiteral(", "));
+    if (numbers.size() > kShown)
+        shown += QStringLiteral(", ...");
+    return QStringLiteral("%1 record(s) cannot be shown in the table and were left out: message numbers are whole numbers "
+                          "from 101 to 10099, and these are numbered %2. The database keeps them unchanged.")
+        .arg(numbers.size())
+        .arg(shown);
 }
-inline QString notWholeNumber(int row, double number)
+inline QString databaseReadOnly(const QString &path, const QString &cause)
 {
-    return QStringLiteral("Row %1: the message number %2 is not a whole number; the row was not saved.")
-        .arg(row).arg(number, 0, 'g', 15);
+    return QStringLiteral("The database %1 cannot be written: %2.\n\nThe table is shown, but edits cannot be saved.")
+        .arg(path, cause);
+}
+inline QString rowsNotSaved(const QList<int> &unnumbered, const QList<int> &notWhole)
+{
+    const auto rows = [](const QList<int> &list) {
+        constexpr int kShown = 10;
+        QStringList shown;
+        for (int row : list.mid(0, kShown))
+            shown << QString::number(row);
+        return shown.join(QStringLiteral(", ")) + (list.size() > kShown ? QStringLiteral(", ...") : QString());
+    };
+    QStringList parts;
+    if (!unnumbered.isEmpty())
+        parts << QStringLiteral("%1 row(s) hold texts but no message number in column 1, so there is no message to save them "
+                                "in (rows %2).").arg(unnumbered.size()).arg(rows(unnumbered));
+    if (!notWhole.isEmpty())
+        parts << QStringLiteral("%1 row(s) have a message number that is not a whole number (rows %2).")
+                     .arg(notWhole.size()).arg(rows(notWhole));
+    return parts.join(QLatin1Char(' ')) + QStringLiteral("\n\nThese rows were not saved; everything else was. Put the "
+                                                        "right message numbers into column 1 and save again.");
 }
 
 inline const QString MustSaveFirst = QStringLiteral("Must save changes first.\r\rDo you want to save now?");

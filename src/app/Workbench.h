@@ -18,6 +18,12 @@ inline constexpr int FirstMessageNumber = 101;
 inline constexpr int LastMessageNumber = 10099;
 inline constexpr int RowOffset = 100;         // grid row = message number - 100
 
+// Whether a stored message number has a row in the table: a whole number from 101 to 10099.
+inline bool isTableMessageNumber(double n)
+{
+    return n >= FirstMessageNumber && n <= LastMessageNumber && n == static_cast<int>(n);
+}
+
 // The main window without its widgets: the message table, the hidden exchange grid, the
 // procedures that load and save the table, and the command table the toolbar dispatches into.
 // Everything here runs without a display; the window only shows it.

@@ -1,8 +1,16 @@
 #include "MessageDatabase.h"
 
+#include <QDir>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <limits>
 #include <numeric>
 
 namespace lng {
@@ -28,7 +36,14 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
             *error = QStringLiteral("the file does not exist");
         return false;
     }
-    const auto mode = access == Access::ReadOnly ? sqlite::Connection::Mode::ReadOnly : sqlite::Connection::Mode::ReadWrite;
+    auto mode = access == Access::ReadOnly ? sqlite::Connection::Mode::ReadOnly : sqlite::Connection::Mode::ReadWrite;
+    // A save that was cut off leaves its journal behind, and only a connection that may write
+    // can roll it back. Reading opens such a file for writing, and writes nothing itself.
+    const QString journal = path + QStringLiteral("-journal");
+    if (mode == sqlite::Connection::Mode::ReadOnly && QFileInfo(journal).size() > 0
+        && ::access(QFile::encodeName(path).constData(), W_OK) == 0
+        && ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) == 0)
+        mode = sqlite::Connection::Mode::ReadWrite;
     if (!m_connection.open(path, mode, error))
         return false;
     // Reads pass over the table once, front to back: a small page cache does, and a fresh
@@ -45,8 +60,14 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
     while ((step = info.step()) == sqlite::Statement::Step::Row)
         m_fieldNames << info.text(1);
     if (step == sqlite::Statement::Step::Error) {
-        if (error)
-            *error = m_connection.lastError();
+        if (error) {
+            *error = m_connection.lastErrorCode() == SQLITE_READONLY_ROLLBACK
+                         ? QStringLiteral("a save was cut off before it ended, and its journal %1 must be rolled back "
+                                          "before the database can be read; that needs write access to the file and "
+                                          "its folder. Run the command once as a user who may write there.")
+                               .arg(QDir::toNativeSeparators(journal))
+                         : m_connection.lastError();
+        }
         return false;
     }
     if (m_fieldNames.isEmpty()) {
@@ -79,7 +100,92 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
             *error = QStringLiteral("the index %1 of table %2 is missing").arg(IndexName, TableName);
         return false;
     }
+    return readTextNumbers(error);
+}
+
+bool MessageDatabase::readTextNumbers(QString *error)
+{
+    // Texts sort after every number, so the index finds the numbers stored as texts at once,
+    // and there are none in the usual database.
+    m_textNumbers.clear();
+    sqlite::Statement texts;
+    if (!texts.prepare(m_connection,
+                       QStringLiteral("SELECT %1 FROM %2 WHERE %1 >= '' AND typeof(%1) = 'text'")
+                           .arg(fieldName(0), sqlite::quoteIdentifier(TableName)),
+                       error))
+        return false;
+    sqlite::Statement::Step step;
+    while ((step = texts.step()) == sqlite::Statement::Step::Row) {
+        const QString stored = texts.text(0);
+        bool ok = false;
+        const double value = stored.trimmed().toDouble(&ok);
+        if (const std::optional<std::int64_t> number = ok ? wholeNumber(value) : std::nullopt)
+            m_textNumbers.emplace(*number, stored);
+    }
+    if (step == sqlite::Statement::Step::Error) {
+        if (error)
+            *error = m_connection.lastError();
+        return false;
+    }
     return true;
+}
+
+void MessageDatabase::bindKey(sqlite::Statement &statement, int index, std::int64_t number) const
+{
+    if (const auto text = m_textNumbers.find(number); text != m_textNumbers.end())
+        statement.bindText(index, text->second);
+    else
+        statement.bindInt(index, number);
+}
+
+bool MessageDatabase::isWritable(QString *cause) const
+{
+    const auto says = [cause](const QString &why) {
+        if (cause)
+            *cause = why;
+        return false;
+    };
+    const QByteArray file = QFile::encodeName(m_path);
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (::access(file.constData(), W_OK) != 0) {
+        if (errno == EROFS)
+            return says(QStringLiteral("the database is on a read-only file system"));
+        return says(QStringLiteral("the file is read-only (%1)").arg(QString::fromLocal8Bit(std::strerror(errno))));
+    }
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        return says(QStringLiteral("the folder %1 is read-only, and a save writes its journal there (%2)")
+                        .arg(QDir::toNativeSeparators(folder), QString::fromLocal8Bit(std::strerror(errno))));
+    if (m_connection.isReadOnly())
+        return says(QStringLiteral("the database was opened read-only"));
+    return true;
+}
+
+std::optional<std::int64_t> wholeNumber(double n)
+{
+    constexpr double kExact = 9007199254740992.0; // 2^53: every whole number up to it is exact
+    if (!(n >= -kExact && n <= kExact) || n != std::floor(n))
+        return std::nullopt;
+    return static_cast<std::int64_t>(n);
+}
+
+QString MessageDatabase::StoredNumber::shown() const
+{
+    switch (m_type) {
+    case SQLITE_INTEGER:
+        return QString::number(m_integer);
+    case SQLITE_FLOAT:
+        return QString::number(value, 'g', 17);
+    case SQLITE_TEXT:
+        return QLatin1Char('\'') + QString::fromUtf8(m_text, m_size).left(40) + QLatin1Char('\'');
+    default:
+        return QStringLiteral("binary data");
+    }
+}
+
+QString MessageDatabase::Records::shownNumber(int record) const
+{
+    const auto shown = m_shownNumbers.find(m_order[record]);
+    return shown != m_shownNumbers.end() ? shown->second : QString::number(number(record), 'g', 17);
 }
 
 bool MessageDatabase::create(const QString &path, QString *error)
@@ -116,8 +222,10 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
     records->m_fields.reserve(10000 * fields.size());
     const bool ok = forEachRawRecord(
         fields,
-        [&](double number, const RawField *raw) {
-            records->m_numbers.push_back(number);
+        [&](const StoredNumber &number, const RawField *raw) {
+            if (!wholeNumber(number.value) || number.m_type != SQLITE_INTEGER)
+                records->m_shownNumbers.emplace(static_cast<int>(records->m_numbers.size()), number.shown());
+            records->m_numbers.push_back(number.value);
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 records->m_fields.push_back(raw[i].isNull ? std::nullopt
                                                           : std::optional<QString>(QString::fromUtf8(raw[i].data, raw[i].size)));
@@ -130,13 +238,15 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
     order.resize(records->m_numbers.size());
     std::iota(order.begin(), order.end(), 0);
     const std::vector<double> &numbers = records->m_numbers;
-    if (!std::is_sorted(numbers.begin(), numbers.end()))
-        std::stable_sort(order.begin(), order.end(), [&numbers](int a, int b) { return numbers[a] < numbers[b]; });
+    // NaN, for what is no number at all, sorts last.
+    const auto less = [](double a, double b) { return std::isnan(b) ? !std::isnan(a) : a < b; };
+    if (!std::is_sorted(numbers.begin(), numbers.end(), less))
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return less(numbers[a], numbers[b]); });
     return true;
 }
 
 bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
-                                       const std::function<void(double number, const RawField *fields)> &visit,
+                                       const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
                                        QString *error, EmptyTable emptyTable) const
 {
     // A plain scan of the table reads the file once front to back; walking the index would
@@ -164,7 +274,7 @@ bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
             raw[i].data = raw[i].isNull ? "" : select.utf8(column, &raw[i].size);
         }
         any = true;
-        visit(select.real(0), raw.data());
+        visit(storedNumber(select), raw.data());
     }
     if (step == sqlite::Statement::Step::Error) {
         if (error)
@@ -179,6 +289,33 @@ bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
     return true;
 }
 
+MessageDatabase::StoredNumber MessageDatabase::storedNumber(const sqlite::Statement &select)
+{
+    StoredNumber number;
+    number.m_type = select.type(0);
+    switch (number.m_type) {
+    case SQLITE_INTEGER:
+        number.m_integer = select.integer(0);
+        number.value = static_cast<double>(number.m_integer);
+        break;
+    case SQLITE_FLOAT:
+        number.value = select.real(0);
+        break;
+    case SQLITE_TEXT: {
+        number.m_text = select.utf8(0, &number.m_size);
+        bool ok = false;
+        number.value = QByteArray::fromRawData(number.m_text, number.m_size).trimmed().toDouble(&ok);
+        if (!ok)
+            number.value = std::numeric_limits<double>::quiet_NaN();
+        break;
+    }
+    default:
+        number.value = std::numeric_limits<double>::quiet_NaN();
+        break;
+    }
+    return number;
+}
+
 bool MessageDatabase::countTranslated(const std::vector<int> &fields, int *messages, std::vector<int> *translated,
                                       QString *error) const
 {
@@ -187,7 +324,7 @@ bool MessageDatabase::countTranslated(const std::vector<int> &fields, int *messa
     // An empty table has nothing translated, which is no failure here.
     return forEachRawRecord(
         fields,
-        [&](double, const RawField *raw) {
+        [&](const StoredNumber &, const RawField *raw) {
             ++*messages;
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 const RawField &field = raw[i];
@@ -214,7 +351,7 @@ bool MessageDatabase::readRecord(std::int64_t number, const std::vector<int> &fi
         m_selectOneKey = key;
     }
     m_selectOne.reset();
-    m_selectOne.bindInt(1, number);
+    bindKey(m_selectOne, 1, number);
     values->clear();
     switch (m_selectOne.step()) {
     case sqlite::Statement::Step::Row:
@@ -291,7 +428,7 @@ bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &value
     int parameter = 1;
     for (const auto &[field, text] : values)
         update.bindText(parameter++, text);
-    update.bindInt(parameter, number);
+    bindKey(update, parameter, number);
     if (update.step() == sqlite::Statement::Step::Error) {
         if (error)
             *error = m_connection.lastError();

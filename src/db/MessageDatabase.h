@@ -32,12 +32,31 @@ public:
     const QString &path() const { return m_path; }
     const sqlite::Connection &connection() const { return m_connection; }
 
+    // A record's message number as stored. Other programs may store it as a real or as a text;
+    // a text that reads as a number is that number. `value` is NaN when the field holds no
+    // number at all (a text such as 'abc', or binary data).
+    class StoredNumber {
+    public:
+        double value = 0;
+        // The number as stored, for messages: 101, 101.5, 1e+20, 'abc'.
+        QString shown() const;
+
+    private:
+        friend class MessageDatabase;
+        int m_type = 0;
+        std::int64_t m_integer = 0;
+        const char *m_text = nullptr;
+        int m_size = 0;
+    };
+
     // Records as read: their message numbers and the requested fields (nullopt for Null),
-    // in message-number order.
+    // in message-number order; numbers that are not numbers at all come last.
     class Records {
     public:
         int size() const { return static_cast<int>(m_numbers.size()); }
         double number(int record) const { return m_numbers[m_order[record]]; }
+        // The record's number as stored, for messages.
+        QString shownNumber(int record) const;
         const std::optional<QString> &field(int record, int i) const { return m_fields[m_order[record] * m_width + i]; }
         std::optional<QString> &field(int record, int i) { return m_fields[m_order[record] * m_width + i]; }
 
@@ -47,6 +66,7 @@ public:
         std::vector<double> m_numbers;
         std::vector<std::optional<QString>> m_fields;
         std::vector<int> m_order;
+        std::map<int, QString> m_shownNumbers; // numbers that are not plain whole numbers
     };
 
     // Reads the given fields of every record. A table without any record is a failure, as is
@@ -64,8 +84,8 @@ public:
     // included unless `emptyTable` says it is fine.
     enum class EmptyTable { Fails, IsFine };
     bool forEachRawRecord(const std::vector<int> &fields,
-                          const std::function<void(double number, const RawField *fields)> &visit, QString *error,
-                          EmptyTable emptyTable = EmptyTable::Fails) const;
+                          const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
+                          QString *error, EmptyTable emptyTable = EmptyTable::Fails) const;
 
     // For each field, how many records hold a text that is not only spaces; `messages` gets
     // the number of records.
@@ -93,8 +113,16 @@ public:
     // The name of a field, for SQL.
     QString fieldName(int ordinal) const;
 
+    // Whether the file can be written: false for a read-only file or folder, or a database
+    // opened read-only. `cause` says why not.
+    bool isWritable(QString *cause) const;
+
 private:
     sqlite::Statement &updateStatement(const FieldValues &values, QString *error);
+    bool readTextNumbers(QString *error);
+    static StoredNumber storedNumber(const sqlite::Statement &select);
+    // Binds the key a record is found by: its number, or the text it is stored as.
+    void bindKey(sqlite::Statement &statement, int index, std::int64_t number) const;
 
     QString m_path;
     sqlite::Connection m_connection;
@@ -104,6 +132,10 @@ private:
     sqlite::Statement m_selectOne;
     QString m_selectOneKey;
     std::uint32_t m_insertKey = 0;
+    std::map<std::int64_t, QString> m_textNumbers; // numbers stored as texts, by value
 };
+
+// A stored message number as a whole-number key, when it is one that a double holds exactly.
+std::optional<std::int64_t> wholeNumber(double n);
 
 } // namespace lng

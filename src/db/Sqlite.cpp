@@ -83,6 +83,29 @@ QString Connection::lastError() const
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db.get())) : QStringLiteral("the database is not open");
 }
 
+int Connection::lastErrorCode() const
+{
+    return m_db ? sqlite3_extended_errcode(m_db.get()) : SQLITE_MISUSE;
+}
+
+bool Connection::lastErrorStopsWriting() const
+{
+    switch (lastErrorCode() & 0xFF) {
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+    case SQLITE_TOOBIG:
+    case SQLITE_RANGE:
+        return false; // one value refused: the others can still be written
+    default:
+        return true;
+    }
+}
+
+bool Connection::isReadOnly() const
+{
+    return m_db && sqlite3_db_readonly(m_db.get(), "main") == 1;
+}
+
 int Connection::rowsChanged() const
 {
     return m_db ? sqlite3_changes(m_db.get()) : 0;
@@ -157,6 +180,11 @@ Statement::Step Statement::step()
 bool Statement::isNull(int column) const
 {
     return sqlite3_column_type(m_stmt.get(), column) == SQLITE_NULL;
+}
+
+int Statement::type(int column) const
+{
+    return sqlite3_column_type(m_stmt.get(), column);
 }
 
 bool Statement::isInteger(int column) const

@@ -25,6 +25,14 @@ public:
 
     bool exec(const char *sql, QString *error = nullptr);
     QString lastError() const;
+    // SQLite's extended result code of the last failure.
+    int lastErrorCode() const;
+    // Whether the last failure means that nothing can be written now (a read-only file or
+    // folder, a lock held elsewhere, a full disk, an I/O error, a damaged file), as opposed to
+    // one value the database refused.
+    bool lastErrorStopsWriting() const;
+    // Whether the connection can only read (the file, or the folder, was read-only).
+    bool isReadOnly() const;
     bool inTransaction() const;
     // How many records the last INSERT, UPDATE or DELETE touched.
     int rowsChanged() const;
@@ -54,6 +62,8 @@ public:
 
     bool isNull(int column) const;
     bool isInteger(int column) const;
+    // SQLite's storage class of the column's value (SQLITE_INTEGER, SQLITE_TEXT, ...).
+    int type(int column) const;
     std::int64_t integer(int column) const;
     double real(int column) const;
     QString text(int column) const;

@@ -5,8 +5,6 @@
 #include "app/Workbench.h"
 #include "settings/SettingsFile.h"
 
-#include <cmath>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -66,25 +64,32 @@ bool loadTable(Workbench &bench)
         nullComments = nullComments || !records.field(i, 0);
         nullEnglish = nullEnglish || !records.field(i, 1);
     }
-    if ((nullComments && !db.replaceNullByEmpty(1, &error)) || (nullEnglish && !db.replaceNullByEmpty(2, &error))) {
-        bench.critical(texts::cannotLoadDatabase(dbPath, error));
-        return false;
+    // A database that cannot be written is still shown: its Null texts stay Null, and the user
+    // learns before typing that edits cannot be saved.
+    QString readOnly;
+    bool nullsReplaced = false;
+    if (!db.isWritable(&readOnly)) {
+        // said once the table is shown
+    } else if ((nullComments && !db.replaceNullByEmpty(1, &error)) || (nullEnglish && !db.replaceNullByEmpty(2, &error))) {
+        if (!db.connection().lastErrorStopsWriting()) {
+            bench.critical(texts::cannotLoadDatabase(dbPath, error));
+            return false;
+        }
+        readOnly = error;
+    } else {
+        nullsReplaced = true;
     }
 
     int highestRow = 0;
-    int leftOut = 0;
-    double lowestLeftOut = std::numeric_limits<double>::max();
-    double highestLeftOut = std::numeric_limits<double>::lowest();
+    QStringList leftOut;
     for (int i = 0; i < records.size(); ++i) {
         const double n = records.number(i);
         const std::optional<QString> &comments = records.field(i, 0);
         const std::optional<QString> &english = records.field(i, 1);
         const std::optional<QString> &second = records.field(i, 2);
         const std::optional<QString> &edited = records.field(i, 3);
-        if (!(n >= FirstMessageNumber && n <= LastMessageNumber) || n != std::floor(n)) {
-            ++leftOut;
-            lowestLeftOut = std::min(lowestLeftOut, n);
-            highestLeftOut = std::max(highestLeftOut, n);
+        if (!isTableMessageNumber(n)) {
+            leftOut << records.shownNumber(i);
             continue;
         }
         const int row = static_cast<int>(n) - RowOffset;
@@ -103,10 +108,13 @@ bool loadTable(Workbench &bench)
     const std::vector<int> fields {1, 2, selection.secondField, selection.editedField};
     snapshot.reset(fields);
     for (int i = 0; i < records.size(); ++i) {
-        const auto number = static_cast<std::int64_t>(records.number(i));
+        const std::optional<std::int64_t> number = wholeNumber(records.number(i));
+        if (!number)
+            continue; // no row can show it, and no save can name it
         for (int f = 0; f < 4; ++f) {
             const std::optional<QString> &value = records.field(i, f);
-            snapshot.set(number, fields[static_cast<std::size_t>(f)], f < 2 && !value ? std::optional<QString>(QString()) : value);
+            snapshot.set(*number, fields[static_cast<std::size_t>(f)],
+                         f < 2 && !value && nullsReplaced ? std::optional<QString>(QString()) : value);
         }
     }
 
@@ -118,8 +126,10 @@ bool loadTable(Workbench &bench)
     table.SetActiveColumn(1);
     bench.IsLoaded = true;
 
-    if (leftOut > 0)
-        bench.information(texts::recordsLeftOut(leftOut, static_cast<qint64>(lowestLeftOut), static_cast<qint64>(highestLeftOut)));
+    if (!leftOut.isEmpty())
+        bench.information(texts::recordsLeftOut(leftOut));
+    if (!readOnly.isEmpty())
+        bench.prompts().message(texts::databaseReadOnly(dbPath, readOnly), Buttons::Ok, Icon::Exclamation, NoTitle);
     return true;
 }
 

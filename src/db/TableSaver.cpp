@@ -114,10 +114,13 @@ public:
     void saveRow(int row)
     {
         const double n = m_table.CellNumber(row, PositionColumn);
-        if (!(n > 0))
+        if (!(n > 0)) {
+            if (holdsText(row))
+                m_unnumbered << row;
             return;
+        }
         if (n != std::floor(n) || n > 9.0e15) {
-            report(texts::notWholeNumber(row, n));
+            m_notWhole << row;
             return;
         }
         const auto number = static_cast<std::int64_t>(n);
@@ -147,6 +150,9 @@ public:
 
     // Set when the database gave up the transaction (disk full, I/O error): nothing is saved.
     const QString &fatalError() const { return m_fatal; }
+    // Rows whose texts were not saved: without a message number, or with one that is no whole number.
+    const QList<int> &unnumberedRows() const { return m_unnumbered; }
+    const QList<int> &notWholeRows() const { return m_notWhole; }
 
 private:
     struct Column {
@@ -168,17 +174,31 @@ private:
         AgainstStored,   // each column compared with the stored values
     };
 
-    // The row's columns whose cleaned texts differ from what `before(column)` says their field
-    // held (nullptr when unknown, nullopt for Null), by field.
+    // Whether a row holds a text the save would store.
+    bool holdsText(int row) const
+    {
+        return std::any_of(m_columns.begin(), m_columns.end(),
+                           [&](const Column &column) { return !CleanText(m_table.CellText(row, column.column)).isEmpty(); });
+    }
+
+    // Whether a cell's text differs from what its field held: a cell that still shows the stored
+    // text exactly was not touched, and is not rewritten, even where cleaning would change it.
+    static bool differs(const QString &cell, const std::optional<QString> &held)
+    {
+        return !held || (*held != cell && *held != CleanText(cell));
+    }
+
+    // The row's columns whose texts differ from what `before(column)` says their field held
+    // (nullptr when unknown, nullopt for Null), by field, as they are stored.
     template <typename Before>
     MessageDatabase::FieldValues changedColumns(int row, const Before &before) const
     {
         MessageDatabase::FieldValues changes;
         for (const Column &column : m_columns) {
-            const QString text = CleanText(m_table.CellText(row, column.column));
+            const QString cell = m_table.CellText(row, column.column);
             const std::optional<QString> *held = before(column);
-            if (!held || !*held || **held != text)
-                changes[column.field] = text;
+            if (!held || differs(cell, *held))
+                changes[column.field] = CleanText(cell);
         }
         return changes;
     }
@@ -208,7 +228,7 @@ private:
             }
             for (std::size_t i = 0; i < m_columns.size(); ++i) {
                 const std::optional<QString> &value = (*before)[static_cast<std::size_t>(snapshotSlot[i])];
-                if (!value || *value != CleanText(m_table.CellText(row, m_columns[i].column))) {
+                if (differs(m_table.CellText(row, m_columns[i].column), value)) {
                     plan = RowPlan::AgainstSnapshot;
                     break;
                 }
@@ -255,7 +275,7 @@ private:
             }
             return true;
         }
-        if (!m_db.inTransaction()) {
+        if (stopsWriting()) {
             giveUp(error);
             return false;
         }
@@ -267,7 +287,7 @@ private:
                     break;
                 any = true;
                 keep(stored, number, field, text);
-            } else if (!m_db.inTransaction()) {
+            } else if (stopsWriting()) {
                 giveUp(error);
                 return false;
             } else {
@@ -289,7 +309,7 @@ private:
             values[column.field] = CleanText(m_table.CellText(row, column.column));
         QString error;
         if (!m_db.addRecord(number, values, &error)) {
-            if (!m_db.inTransaction())
+            if (stopsWriting())
                 return giveUp(error);
             report(error);
             return;
@@ -313,7 +333,7 @@ private:
         bool found = false;
         QString error;
         if (!m_db.readRecord(number, m_fields, &values, &found, &error)) {
-            if (!m_db.inTransaction())
+            if (stopsWriting())
                 giveUp(error);
             else
                 report(error);
@@ -347,6 +367,9 @@ private:
     }
 
     void report(const QString &error) { m_bench.critical(error); }
+    // A failure after which nothing more can be written: a read-only file or folder, a lock,
+    // a full disk, an I/O error, or a transaction the database gave up.
+    bool stopsWriting() const { return !m_db.inTransaction() || m_db.connection().lastErrorStopsWriting(); }
     void giveUp(const QString &error) { m_fatal = error.isEmpty() ? m_db.connection().lastError() : error; }
 
     Workbench &m_bench;
@@ -361,6 +384,8 @@ private:
     std::vector<RowPlan> m_plan;                 // by row, with the snapshot
     bool m_readBack = false; // stored values are read back one by one, not all at once
     std::vector<Written> m_written;
+    QList<int> m_unnumbered;
+    QList<int> m_notWhole;
 
     QString m_fatal;
 };
@@ -381,6 +406,11 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
     MessageDatabase db;
     QString error;
     if (!db.open(dbPath, MessageDatabase::Access::ReadWrite, &error)) {
+        bench.critical(texts::cannotSaveToDatabase(dbPath, error));
+        return true;
+    }
+    // Found out before anything is written: a file that cannot be written is said once.
+    if (!db.isWritable(&error)) {
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));
         return true;
     }
@@ -408,7 +438,12 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         return true;
     }
     writer.recordIn(bench.storedSnapshot());
-    bench.state().IsModified = false;
+    // Texts in rows the save could not name stay unsaved work: closing still asks.
+    const QList<int> &unnumbered = writer.unnumberedRows();
+    const QList<int> &notWhole = writer.notWholeRows();
+    bench.state().IsModified = !unnumbered.isEmpty() || !notWhole.isEmpty();
+    if (!unnumbered.isEmpty() || !notWhole.isEmpty())
+        bench.prompts().message(texts::rowsNotSaved(unnumbered, notWhole), Buttons::Ok, Icon::Exclamation, NoTitle);
     return false;
 }
 

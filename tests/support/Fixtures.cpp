@@ -4,6 +4,13 @@
 
 #include <QFile>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+
 #include <gtest/gtest.h>
 
 namespace lng::test {
@@ -20,6 +27,66 @@ void createDatabase(const QString &path, const std::vector<Message> &messages)
         ASSERT_TRUE(db.addRecord(message.number, values, &error)) << error.toStdString();
     }
     ASSERT_TRUE(db.commit(&error));
+}
+
+namespace {
+constexpr uid_t kNobody = 65534;
+} // namespace
+
+QString inChildProcess(const std::function<void()> &setUp, const std::function<QString()> &body)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return QStringLiteral("no pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        setUp();
+        const QByteArray answer = body().toUtf8();
+        for (qsizetype done = 0; done < answer.size();) {
+            const ssize_t n = write(fds[1], answer.constData() + done, static_cast<std::size_t>(answer.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    QByteArray answer;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+        answer.append(buffer, n);
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFSIGNALED(status))
+        return QStringLiteral("the child was killed by signal %1").arg(WTERMSIG(status));
+    return QString::fromUtf8(answer);
+}
+
+void becomeUnprivileged()
+{
+    if (geteuid() != 0)
+        return;
+    if (setgid(kNobody) != 0 || setuid(kNobody) != 0)
+        std::abort();
+}
+
+void handOver(const QString &path, int mode)
+{
+    const QByteArray name = QFile::encodeName(path);
+    if (geteuid() == 0)
+        ASSERT_EQ(chown(name.constData(), kNobody, kNobody), 0) << name.constData();
+    ASSERT_EQ(chmod(name.constData(), static_cast<mode_t>(mode)), 0) << name.constData();
+}
+
+void execSql(const QString &path, const QString &sql)
+{
+    sqlite::Connection connection;
+    QString error;
+    ASSERT_TRUE(connection.open(path, sqlite::Connection::Mode::ReadWrite, &error)) << error.toStdString();
+    ASSERT_TRUE(connection.exec(sql.toUtf8().constData(), &error)) << error.toStdString();
 }
 
 std::optional<QString> readField(const QString &path, qint64 number, int field)

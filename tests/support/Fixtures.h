@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,6 +38,18 @@ bool recordExists(const QString &path, qint64 number);
 int recordCount(const QString &path);
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &content);
+
+// Runs `body` in a forked child process and answers the text it answered, so a test can act
+// under limits it must not put on itself: another user, a file size limit. `setUp` runs in the
+// child first. A child that dies answers how it died.
+QString inChildProcess(const std::function<void()> &setUp, const std::function<QString()> &body);
+// For a child: become the unprivileged user "nobody" when running as root, for whom file
+// modes count. Gives files to that user first with handOver().
+void becomeUnprivileged();
+// Gives a file or folder to the user becomeUnprivileged() makes, with the given mode.
+void handOver(const QString &path, int mode);
+// Runs SQL on a database file; fails the test on error.
+void execSql(const QString &path, const QString &sql);
 
 // A workbench in a temporary application folder, with scripted prompts.
 struct BenchFixture {
