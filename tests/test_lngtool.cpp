@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 using namespace lng;
@@ -243,4 +245,53 @@ TEST(LngTool, HelpAndVersion)
         EXPECT_TRUE(help.out.startsWith(QString("usage: lngtool %1").arg(command))) << command;
     }
     EXPECT_TRUE(lngtool({"--help"}).out.contains("check-case LANGUAGE"));
+}
+
+// Export: a fractional number never takes the row of the whole one, and texts a cell cannot
+// hold whole are named.
+TEST(LngTool, ExportLeavesOutOddNumbersAndNamesTextsTooLongForACell)
+{
+    QTemporaryDir dir;
+    createDatabase(dir.filePath("AllLanguages.Lng"), {{101, {{17, "Файл"}}}, {102, {{17, QString(40000, 'x')}}}});
+    execSql(dir.filePath("AllLanguages.Lng"), "INSERT INTO Languages (Number, Russian) VALUES (101.5, 'half')");
+    const ToolRun run = lngtool({"export", "Russian", "--folder", dir.path()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("1 message(s) numbered outside 101 to 10099, or not by a whole number")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("warning: " + XlsCodec::longTextWarning({"102"}))) << run.err.toStdString();
+    Sheet read(2);
+    QString error;
+    ASSERT_TRUE(XlsCodec().read(dir.filePath("XLLanguages.XLS"), read, &error)) << error.toStdString();
+    EXPECT_EQ(read.CellText(2, 2), QString::fromUtf8("Файл"));
+    EXPECT_EQ(read.CellText(3, 2).size(), XlsCodec::MaxTextLength);
+}
+
+// A save killed before its commit leaves a journal that only a writer can roll back: reading
+// commands do that, and then read what the database held before the save.
+TEST(LngToolDeathTest, ReadingCommandsRecoverFromASaveCutOff)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    BenchFixture f;
+    std::vector<Message> messages;
+    for (int n = 101; n <= 600; ++n)
+        messages.push_back({n, {{2, QStringLiteral("English %1").arg(n)}}});
+    createDatabase(f.dbPath(), messages);
+    EXPECT_EXIT(
+        {
+            f.bench->LoadTable();
+            for (int row = 1; row <= 500; ++row)
+                f.table().SetCellText(row, 5, QStringLiteral("saved %1").arg(row));
+            f.state.IsPasswordGiven = true;
+            f.bench->setSaveRowObserver([](int row) {
+                if (row == 400)
+                    std::raise(SIGKILL);
+            });
+            f.bench->SaveTable();
+            std::exit(0);
+        },
+        testing::KilledBySignal(SIGKILL), "");
+    ASSERT_GT(QFileInfo(f.dbPath() + "-journal").size(), 0) << "the killed save left no journal";
+    const ToolRun run = lngtool({"stats", "--csv", "--folder", f.folder()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("English,500,500,0")) << run.out.toStdString();
+    EXPECT_EQ(readField(f.dbPath(), 150, 2), QString("English 150"));
 }

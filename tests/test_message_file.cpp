@@ -8,7 +8,10 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -229,4 +232,40 @@ TEST(BuildDllCommand, RefusesAnUnloadedTable)
     ASSERT_EQ(f.prompts.texts(), QStringList {"Must load the file first!"});
     EXPECT_EQ(f.prompts.last().icon, Icon::Critical);
     EXPECT_EQ(f.prompts.last().caption, QString(""));
+}
+
+// Texts another program stored with line breaks or bytes that are not UTF-8: every message
+// keeps its own line, and the warning names the messages.
+TEST(MessageFile, EachMessageKeepsItsLineWhateverTheDatabaseHolds)
+{
+    BenchFixture f;
+    loadFor(f, {{100, {{2, "a"}}}, {101, {{2, "one\r\ntwo"}}}, {102, {{2, "tab\there\x01"}}}, {103, {{2, "plain"}}}}, 2, "English");
+    execSql(f.dbPath(), "INSERT INTO Languages (Number, English) VALUES (104, x'4F4BFF'), (105, x'0041'), (106, 'after')");
+    BuildMessageFile(*f.bench);
+    EXPECT_EQ(readFile(builtPath(f, "English")),
+              header("English") + "a\r\none  two\r\ntab here\r\nplain\r\nOK?\r\nA\r\nafter\r\n");
+    ASSERT_EQ(f.prompts.shown.size(), 2u) << f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(f.prompts.last().text, buildWarnings(buildMessageFileIn(f.folder(), 2, "English")).join("\n\n"));
+    EXPECT_TRUE(f.prompts.last().text.contains("3 message(s) hold line breaks, tabs or other control characters, which were "
+                                               "written as spaces so that every message keeps its line (messages 101, 102, 105)."));
+    EXPECT_TRUE(f.prompts.last().text.contains("1 message(s) could not be read as text")) << f.prompts.last().text.toStdString();
+    EXPECT_TRUE(f.prompts.last().text.contains("(messages 104)"));
+}
+
+// A write that fails names its cause (here: a file size limit, as a full disk would).
+TEST(MessageFile, AFailingWriteNamesItsCause)
+{
+    QTemporaryDir dir;
+    std::vector<Message> messages;
+    for (int n = 100; n <= 3000; ++n)
+        messages.push_back({n, {{2, QStringLiteral("English text of message %1").arg(n)}}});
+    createDatabase(dir.filePath("AllLanguages.Lng"), messages);
+    const auto limitFileSize = [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit {20000, 20000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    const QString error = inChildProcess(limitFileSize, [&] { return buildMessageFileIn(dir.path(), 2, "English").error; });
+    EXPECT_EQ(error, dir.path() + "/TQResEnglish.dll: File too large");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("TQResEnglish.dll")));
 }

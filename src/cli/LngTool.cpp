@@ -238,12 +238,8 @@ int LngTool::build(const QStringList &args)
             continue;
         }
         print(report.path + QStringLiteral(" was built\n"));
-        if (!report.unrepresentable.isEmpty())
-            error(QStringLiteral("warning: %1: %2 message(s) hold characters that code page %3 cannot hold; each was written as \"?\"")
-                      .arg(report.path).arg(report.unrepresentable.size()).arg(report.codePage));
-        if (!report.leftOut.isEmpty())
-            error(QStringLiteral("warning: %1: %2 message(s) numbered outside 100 to 10100 have no line in the file")
-                      .arg(report.path).arg(report.leftOut.size()));
+        for (const QString &warning : buildWarnings(report))
+            error(QStringLiteral("warning: %1: %2").arg(report.path, warning));
     }
     return status;
 }
@@ -304,15 +300,19 @@ int LngTool::exportWorkbook(const QStringList &args)
     sheet.SetCellText(1, 1, QStringLiteral("Position"));
     sheet.SetCellText(1, 2, QStringLiteral("Messages"));
     int leftOut = 0;
+    QStringList tooLong;
     for (int r = 0; r < records.size(); ++r) {
         const double n = records.number(r);
-        if (!(n >= FirstMessageNumber && n <= LastMessageNumber)) {
+        if (!isTableMessageNumber(n)) {
             ++leftOut;
             continue;
         }
         const int row = static_cast<int>(n) - RowOffset + 1;
+        const QString text = records.field(r, 0).value_or(QString());
         sheet.SetCellNumber(row, 1, n);
-        sheet.SetCellText(row, 2, records.field(r, 0).value_or(QString()));
+        sheet.SetCellText(row, 2, text);
+        if (text.size() > XlsCodec::MaxTextLength)
+            tooLong << QString::number(n);
     }
     const QString output = p.values.count(QStringLiteral("--output")) ? p.values.at(QStringLiteral("--output"))
                                                                       : m_folder + QLatin1Char('/') + ExchangeFileName;
@@ -322,7 +322,10 @@ int LngTool::exportWorkbook(const QStringList &args)
     }
     print(output + QStringLiteral(" was created\n"));
     if (leftOut)
-        error(QStringLiteral("warning: %1 message(s) numbered outside 101 to 10099 have no row in the workbook").arg(leftOut));
+        error(QStringLiteral("warning: %1 message(s) numbered outside 101 to 10099, or not by a whole number, have no row "
+                             "in the workbook").arg(leftOut));
+    if (!tooLong.isEmpty())
+        error(QStringLiteral("warning: ") + XlsCodec::longTextWarning(tooLong));
     return 0;
 }
 

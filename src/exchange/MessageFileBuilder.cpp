@@ -6,7 +6,9 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -41,6 +43,41 @@ void trimSpaceBytes(const char *&data, int &size)
         --size;
 }
 
+// Whether the bytes are well-formed UTF-8 (no stray continuation byte, no cut or overlong
+// sequence, no surrogate, nothing past U+10FFFF).
+bool isValidUtf8(const char *data, int size)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data);
+    for (int i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        int length;
+        char32_t code;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2, code = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3, code = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4, code = lead & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > size)
+            return false;
+        for (int k = 1; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80)
+                return false;
+            code = code << 6 | (bytes[i + k] & 0x3F);
+        }
+        if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) || (length == 4 && (code < 0x10000 || code > 0x10FFFF)))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
 // One message file being written: the header, then one line per message number from 100 on,
 // in the language's code page, into a temporary file that replaces the old one at the end.
 class MessageFileWriter {
@@ -61,8 +98,10 @@ public:
         }
         m_file = std::make_unique<QSaveFile>(m_report.path);
         m_buffer.resize(0);
-        m_report.unrepresentable.clear();
-        if (!m_file->open(QIODevice::WriteOnly)) {
+        m_writeError.clear();
+        clearFindings();
+        // Unbuffered: each write reaches the file at once, so a failing one still has its errno.
+        if (!m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
             m_report.error = m_report.path + QStringLiteral(": ") + m_file->errorString();
             return false;
         }
@@ -75,9 +114,36 @@ public:
         return true;
     }
 
-    // The next line: message number `number`'s text, trimmed of spaces.
+    // The next line: message number `number`'s text, trimmed of spaces. A line break or other
+    // control character inside a stored text would move every later message down a line: it
+    // is written as a space, as a save stores it.
     void line(const char *utf8, int size, std::int64_t number)
     {
+        bool ascii = true;
+        bool control = false;
+        for (int i = 0; i < size; ++i) {
+            const auto byte = static_cast<unsigned char>(utf8[i]);
+            ascii = ascii && byte < 0x80;
+            control = control || byte < 0x20;
+        }
+        QByteArray text;
+        if (!ascii && !isValidUtf8(utf8, size)) {
+            m_report.unreadable << number;
+            text = QString::fromUtf8(utf8, size).toUtf8(); // each broken sequence becomes U+FFFD, then "?"
+            utf8 = text.constData();
+            size = static_cast<int>(text.size());
+        }
+        if (control) {
+            m_report.lineBreaks << number;
+            if (text.isEmpty())
+                text = QByteArray(utf8, size);
+            for (char &byte : text) {
+                if (static_cast<unsigned char>(byte) < 0x20)
+                    byte = ' ';
+            }
+            utf8 = text.constData();
+            size = static_cast<int>(text.size());
+        }
         trimSpaceBytes(utf8, size);
         if (!m_encoder.encodeUtf8(utf8, static_cast<std::size_t>(size), m_buffer))
             m_report.unrepresentable << number;
@@ -96,7 +162,7 @@ public:
     {
         flush();
         if (!m_file->commit()) {
-            m_report.error = m_report.path + QStringLiteral(": ") + m_file->errorString();
+            m_report.error = m_report.path + QStringLiteral(": ") + (m_writeError.isEmpty() ? m_file->errorString() : m_writeError);
             return false;
         }
         return true;
@@ -108,7 +174,7 @@ public:
         if (m_file)
             m_file->cancelWriting();
         m_file.reset();
-        m_report.unrepresentable.clear();
+        clearFindings();
     }
 
 private:
@@ -116,8 +182,17 @@ private:
 
     void flush()
     {
-        m_file->write(m_buffer); // a failure shows at commit()
+        // A failure shows at commit(); its cause is kept here, where errno still tells it.
+        if (m_file->write(m_buffer) != m_buffer.size() && m_writeError.isEmpty())
+            m_writeError = QString::fromLocal8Bit(std::strerror(errno));
         m_buffer.resize(0);
+    }
+
+    void clearFindings()
+    {
+        m_report.unrepresentable.clear();
+        m_report.lineBreaks.clear();
+        m_report.unreadable.clear();
     }
 
     BuildReport &m_report;
@@ -125,6 +200,7 @@ private:
     CodePageEncoder m_encoder;
     std::unique_ptr<QSaveFile> m_file;
     QByteArray m_buffer;
+    QString m_writeError;
 };
 
 // The line index (message number - 100) of a record, or -1 when its number has no line.
@@ -180,15 +256,16 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
     // Records come in the order the table stores them, which is normally number order: then
     // every file is written as the records stream past, in one pass. A record out of order
     // sends the build to a second pass that places every text by its number first.
-    QList<std::int64_t> leftOut;
+    std::vector<std::pair<double, QString>> leftOut; // (number, as stored)
     int next = 0; // the next line of every file
     bool ordered = true;
     const bool read = db.forEachRawRecord(
         fields,
-        [&](double n, const MessageDatabase::RawField *raw) {
+        [&](const MessageDatabase::StoredNumber &number, const MessageDatabase::RawField *raw) {
+            const double n = number.value;
             const int k = lineOf(n);
             if (k < 0) {
-                leftOut << static_cast<std::int64_t>(n);
+                leftOut.emplace_back(n, number.shown());
                 return;
             }
             if (!ordered || k < next) {
@@ -225,8 +302,8 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
         int highestIndex = 0;
         const bool reread = db.forEachRawRecord(
             fields,
-            [&](double n, const MessageDatabase::RawField *raw) {
-                const int k = lineOf(n);
+            [&](const MessageDatabase::StoredNumber &number, const MessageDatabase::RawField *raw) {
+                const int k = lineOf(number.value);
                 if (k < 0)
                     return; // counted in the first pass
                 highestIndex = std::max(highestIndex, k);
@@ -252,7 +329,12 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
         next = highestIndex + 1;
     }
 
-    std::sort(leftOut.begin(), leftOut.end());
+    // By number; what is no number at all comes last.
+    std::stable_sort(leftOut.begin(), leftOut.end(),
+                     [](const auto &a, const auto &b) { return std::isnan(b.first) ? !std::isnan(a.first) : a.first < b.first; });
+    QStringList leftOutShown;
+    for (const auto &[n, shown] : leftOut)
+        leftOutShown << shown;
     for (std::size_t w = 0; w < writers.size(); ++w) {
         if (!open[w])
             continue;
@@ -262,9 +344,60 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
     }
     for (BuildReport &report : reports) {
         if (report.ok())
-            report.leftOut = leftOut;
+            report.leftOut = leftOutShown;
     }
     return reports;
+}
+
+namespace {
+// The first few of a list, for a warning.
+QString firstOf(const QStringList &items)
+{
+    constexpr int kShown = 10;
+    QString text = items.mid(0, kShown).join(QStringLiteral(", "));
+    if (items.size() > kShown)
+        text += QStringLiteral(", ...");
+    return text;
+}
+
+QString firstOf(const QList<std::int64_t> &numbers)
+{
+    QStringList shown; // one more than is shown, so the list says there are more
+    for (std::int64_t n : numbers.mid(0, 11))
+        shown << QString::number(n);
+    return firstOf(shown);
+}
+} // namespace
+
+QStringList buildWarnings(const BuildReport &report)
+{
+    QStringList warnings;
+    if (!report.unrepresentable.isEmpty()) {
+        warnings << QStringLiteral("%1 message(s) hold characters that code page %2 cannot hold; each such character was "
+                                   "written as \"?\" (messages %3).")
+                        .arg(report.unrepresentable.size())
+                        .arg(report.codePage)
+                        .arg(firstOf(report.unrepresentable));
+    }
+    if (!report.lineBreaks.isEmpty()) {
+        warnings << QStringLiteral("%1 message(s) hold line breaks, tabs or other control characters, which were written as "
+                                   "spaces so that every message keeps its line (messages %2).")
+                        .arg(report.lineBreaks.size())
+                        .arg(firstOf(report.lineBreaks));
+    }
+    if (!report.unreadable.isEmpty()) {
+        warnings << QStringLiteral("%1 message(s) could not be read as text: the database holds bytes that are not UTF-8 "
+                                   "there, and each broken character was written as \"?\" (messages %2).")
+                        .arg(report.unreadable.size())
+                        .arg(firstOf(report.unreadable));
+    }
+    if (!report.leftOut.isEmpty()) {
+        warnings << QStringLiteral("%1 message(s) numbered outside 100 to 10100 have no line in the file and were left out "
+                                   "(messages %2).")
+                        .arg(report.leftOut.size())
+                        .arg(firstOf(report.leftOut));
+    }
+    return warnings;
 }
 
 BuildReport buildMessageFileIn(const QString &folder, int editedField, const QString &editedName)

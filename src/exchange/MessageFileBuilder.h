@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <utility>
@@ -14,7 +15,9 @@ struct BuildReport {
     QString path;                       // the message file
     int codePage = 1252;
     QList<std::int64_t> unrepresentable; // messages with characters written as "?"
-    QList<std::int64_t> leftOut;         // records whose number has no line in the file
+    QList<std::int64_t> lineBreaks;      // messages whose control characters were written as spaces
+    QList<std::int64_t> unreadable;      // messages whose stored bytes are not UTF-8 text
+    QStringList leftOut;                 // numbers, as stored, of records that have no line in the file
     QString error;                      // set when nothing was built
 
     bool ok() const { return error.isEmpty(); }
@@ -28,6 +31,9 @@ BuildReport buildMessageFileIn(const QString &folder, int editedField, const QSt
 // Builds the message files of several languages (field, name) from one pass over the
 // database; one report per language, in the order given.
 std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages);
+
+// What a successful build warns about, one sentence each, naming the messages.
+QStringList buildWarnings(const BuildReport &report);
 
 // The file name a language's message file gets; empty when the name cannot form one.
 QString messageFileName(const QString &languageName);
