@@ -303,3 +303,58 @@ TEST(Exchange, AWorkbookWithFormulasIsRefused)
     EXPECT_EQ(f.table().CellNumber(2, 1), 102);
     EXPECT_FALSE(f.state.IsModified);
 }
+
+// A workbook whose column A does not hold the table's numbers would put its texts into the
+// wrong messages: the import asks first, No being the default, and No leaves the table alone.
+TEST(Exchange, AWorkbookWhoseNumbersDifferFromTheTableAsksFirst)
+{
+    struct Case {
+        const char *name;
+        std::function<void(Sheet &)> fill; // the workbook's first sheet
+        int differing;
+        QString firstShown;
+    };
+    const std::vector<Case> cases {
+        {"columns swapped",
+         [](Sheet &s) {
+             for (int row = 2; row <= 4; ++row) {
+                 s.SetCellText(row, 1, QStringLiteral("text %1").arg(row));
+                 s.SetCellNumber(row, 2, row + 99);
+             }
+         },
+         3, "row 2 of the workbook: message 101 in the table, \"text 2\" in the file"},
+        {"empty sheet", [](Sheet &) {}, 3, "row 2 of the workbook: message 101 in the table, nothing in the file"},
+        {"another order",
+         [](Sheet &s) {
+             s.SetCellNumber(2, 1, 101);
+             s.SetCellNumber(3, 1, 103);
+             s.SetCellNumber(4, 1, 102);
+         },
+         2, "row 3 of the workbook: message 102 in the table, 103 in the file"},
+    };
+    for (const Case &c : cases) {
+        for (const Answer answer : {Answer::No, Answer::Yes}) {
+            BenchFixture f;
+            f.loadWith({{101, {{2, "Open"}}}, {102, {{2, "Close"}}}, {103, {{2, "Quit"}}}});
+            Sheet workbook(2);
+            c.fill(workbook);
+            QString error;
+            ASSERT_TRUE(XlsCodec().write(exchangePath(f), workbook, &error));
+            f.prompts.answers = {Answer::Yes, answer};
+            ImportEditedColumn(*f.bench);
+            ASSERT_EQ(f.prompts.shown.size(), 2u) << c.name;
+            const Shown &question = f.prompts.last();
+            EXPECT_EQ(question.buttons, Buttons::YesNoDefaultNo);
+            EXPECT_EQ(question.icon, Icon::Question);
+            EXPECT_EQ(question.caption, QString("Load Excel file?"));
+            EXPECT_TRUE(question.text.startsWith(QStringLiteral("Column A of %1 does not hold the table's message numbers in %2 "
+                                                                "of 3 rows, so its texts would go into the wrong messages")
+                                                     .arg(exchangePath(f)).arg(c.differing)))
+                << c.name << ": " << question.text.toStdString();
+            EXPECT_TRUE(question.text.contains(c.firstShown)) << c.name << ": " << question.text.toStdString();
+            EXPECT_TRUE(question.text.endsWith("\n\nImport it anyway?"));
+            EXPECT_EQ(f.table().CellNumber(1, 1), answer == Answer::No ? 101.0 : workbook.CellNumber(2, 1)) << c.name;
+            EXPECT_EQ(f.state.IsModified, answer == Answer::Yes) << c.name;
+        }
+    }
+}

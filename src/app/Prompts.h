@@ -7,7 +7,8 @@
 namespace lng {
 
 enum class Icon { None, Critical, Question, Exclamation, Information };
-enum class Buttons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose safe answer is No, which Enter and Escape give.
+enum class Buttons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class Answer { Ok, Yes, No, Cancel };
 
 // The caption of a message box: an empty text shows an empty title bar, no caption at all

@@ -43,6 +43,10 @@ Answer QtPrompts::message(const QString &text, Buttons buttons, Icon icon, const
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case Buttons::YesNoDefaultNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::No);
+        break;
     case Buttons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
@@ -60,7 +64,7 @@ Answer QtPrompts::message(const QString &text, Buttons buttons, Icon icon, const
     case QMessageBox::Cancel:
         return Answer::Cancel;
     default:
-        return buttons == Buttons::Ok ? Answer::Ok : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
+        return buttons == Buttons::Ok ? Answer::Ok : (buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No);
     }
 }
 

@@ -22,6 +22,45 @@ void copyNumber(const Sheet &from, int fromRow, int fromCol, Sheet &to, int toRo
     else
         to.SetCellNumber(toRow, toCol, from.CellNumber(fromRow, fromCol));
 }
+
+// Whether the file's message numbers agree with the table's, row by row, or the user wants the
+// file imported all the same.
+bool numbersAgree(const Sheet &table, const Sheet &exchange, const QString &path, Prompts &prompts)
+{
+    constexpr int kShown = 5;
+    int differing = 0;
+    int numbered = 0;
+    QStringList shown;
+    for (int row = 1; row <= TableRows; ++row) {
+        if (table.CellTypeAt(row, PositionColumn) == CellType::Empty || !(table.CellNumber(row, PositionColumn) > 0))
+            continue;
+        ++numbered;
+        const double number = table.CellNumber(row, PositionColumn);
+        const bool fileHasNumber = exchange.CellTypeAt(row + 1, 1) == CellType::Number;
+        if (fileHasNumber && exchange.CellNumber(row + 1, 1) == number)
+            continue;
+        if (++differing <= kShown) {
+            shown << QStringLiteral("row %1 of the workbook: message %2 in the table, %3 in the file")
+                         .arg(row + 1)
+                         .arg(Sheet::formatNumber(number))
+                         .arg(fileHasNumber ? Sheet::formatNumber(exchange.CellNumber(row + 1, 1))
+                                            : exchange.CellText(row + 1, 1).isEmpty() ? QStringLiteral("nothing")
+                                                                                      : QLatin1Char('"') + exchange.CellText(row + 1, 1).left(20) + QLatin1Char('"'));
+        }
+    }
+    if (differing == 0)
+        return true;
+    QString text = QStringLiteral("Column A of %1 does not hold the table's message numbers in %2 of %3 rows, so its texts "
+                                  "would go into the wrong messages and those rows would lose their numbers:\n\n%4")
+                       .arg(path)
+                       .arg(differing)
+                       .arg(numbered)
+                       .arg(shown.join(QLatin1Char('\n')));
+    if (differing > kShown)
+        text += QStringLiteral("\n...");
+    text += QStringLiteral("\n\nImport it anyway?");
+    return prompts.message(text, Buttons::YesNoDefaultNo, Icon::Question, kImportTitle) == Answer::Yes;
+}
 } // namespace
 
 void ExportEditedColumn(Workbench &bench)
@@ -71,7 +110,11 @@ void ImportEditedColumn(Workbench &bench)
         bench.critical(texts::CannotRead + path + QStringLiteral("\n\n") + error);
         return;
     }
-    // Rows are matched by position; the file's numbers overwrite column 1.
+    // Rows are matched by position, and the file's numbers overwrite column 1. A file whose
+    // column A does not hold the table's numbers (columns swapped, another sheet first, another
+    // layout) would put its texts into the wrong messages and wipe the numbers: ask first.
+    if (!numbersAgree(table, exchange, path, bench.prompts()))
+        return;
     bool changed = false;
     for (int row = 2; row <= TableRows + 1; ++row) {
         const QString text = exchange.CellText(row, 2);

@@ -11,7 +11,7 @@ Answer FakePrompts::message(const QString &text, Buttons buttons, Icon icon, con
         return Answer::Ok;
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+        return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
     }
     const Answer answer = answers.front();
     answers.pop_front();
