@@ -44,6 +44,8 @@ void bindShellCommands(Workbench &bench)
     commands.bind(QStringLiteral("ID_Copy"), [&bench] { bench.clipboard().setText(bench.table().CopySelection()); });
     commands.bind(QStringLiteral("ID_Paste"), [&bench] { bench.table().PasteFromClipboard(bench.clipboard().text()); });
     commands.bind(QStringLiteral("ID_Unlock"), [&bench] { unlockCommand(bench); });
+    commands.bind(QStringLiteral("ID_Undo"), [&bench] { bench.history().undo(); });
+    commands.bind(QStringLiteral("ID_Redo"), [&bench] { bench.history().redo(); });
 }
 
 } // namespace lng

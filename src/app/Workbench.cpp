@@ -78,12 +78,18 @@ void Workbench::formLoad()
 
 bool Workbench::LoadTable()
 {
-    return loadTable(*this);
+    const bool loaded = loadTable(*this);
+    if (loaded)
+        m_history.startAfresh(); // the table is the database's again
+    return loaded;
 }
 
 bool Workbench::SaveTable()
 {
-    return saveTable(*this, m_saveRowObserver);
+    const bool nothingSaved = saveTable(*this, m_saveRowObserver);
+    if (!nothingSaved && !m_state.IsModified)
+        m_history.markSaved();
+    return nothingSaved;
 }
 
 bool Workbench::saveFirstPrompt()

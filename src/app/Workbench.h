@@ -5,6 +5,7 @@
 #include "SharedState.h"
 #include "db/StoredSnapshot.h"
 #include "grid/Sheet.h"
+#include "undo/TableHistory.h"
 
 #include <functional>
 
@@ -37,6 +38,7 @@ public:
     Sheet &table() { return m_table; }             // F1Book1
     Sheet &exchangeSheet() { return m_exchange; }  // F1Book2, never shown
     CommandDispatcher &dispatcher() { return m_dispatcher; }
+    TableHistory &history() { return m_history; }
 
     const QString &folder() const { return m_folder; }
     QString pathOf(const QString &fileName) const;
@@ -79,6 +81,7 @@ private:
     Sheet m_table {5};
     Sheet m_exchange {2};
     CommandDispatcher m_dispatcher;
+    TableHistory m_history {m_table, m_state};
     StoredSnapshot m_snapshot;
     std::function<void()> m_yield;
     std::function<void(int)> m_saveRowObserver;

@@ -23,6 +23,8 @@ void copyNumber(const Sheet &from, int fromRow, int fromCol, Sheet &to, int toRo
         to.SetCellNumber(toRow, toCol, from.CellNumber(fromRow, fromCol));
 }
 
+bool copyColumns(const Sheet &exchange, Sheet &table);
+
 // Whether the file's message numbers agree with the table's, row by row, or the user wants the
 // file imported all the same.
 bool numbersAgree(const Sheet &table, const Sheet &exchange, const QString &path, Prompts &prompts)
@@ -115,6 +117,17 @@ void ImportEditedColumn(Workbench &bench)
     // layout) would put its texts into the wrong messages and wipe the numbers: ask first.
     if (!numbersAgree(table, exchange, path, bench.prompts()))
         return;
+    const bool changed = bench.history().recordChange(QStringLiteral("import of ") + ExchangeFileName, TableRows,
+                                                      {PositionColumn, EditedColumn}, [&] { return copyColumns(exchange, table); });
+    // The imported texts are unsaved work: closing or reloading must offer to save them.
+    if (changed)
+        bench.state().IsModified = true;
+}
+
+namespace {
+// The import's copy, row by row; answers whether any cell changed.
+bool copyColumns(const Sheet &exchange, Sheet &table)
+{
     bool changed = false;
     for (int row = 2; row <= TableRows + 1; ++row) {
         const QString text = exchange.CellText(row, 2);
@@ -128,10 +141,9 @@ void ImportEditedColumn(Workbench &bench)
         copyNumber(exchange, row, 1, table, target, PositionColumn);
         changed = changed || before != table.CellTypeAt(target, PositionColumn) || number != table.CellNumber(target, PositionColumn);
     }
-    // The imported texts are unsaved work: closing or reloading must offer to save them.
-    if (changed)
-        bench.state().IsModified = true;
+    return changed;
 }
+} // namespace
 
 void bindExchangeCommands(Workbench &bench)
 {

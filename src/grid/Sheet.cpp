@@ -562,6 +562,7 @@ bool Sheet::writeFromUser(int row, int col, const QString &text)
 {
     if (!isEditable(row, col))
         return false;
+    emit cellAboutToBeEdited(row, col);
     if (const std::optional<double> number = numberFromTyping(text))
         SetCellNumber(row, col, *number);
     else
@@ -573,6 +574,7 @@ bool Sheet::PasteFromClipboard(const QString &clipboardText)
 {
     const std::vector<QStringList> rows = parseClipboard(clipboardText);
     bool wrote = false;
+    emit editGroupStarted();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         for (qsizetype j = 0; j < rows[i].size(); ++j) {
             const int row = m_selection.row1 + static_cast<int>(i);
@@ -583,6 +585,7 @@ bool Sheet::PasteFromClipboard(const QString &clipboardText)
             }
         }
     }
+    emit editGroupFinished(EditKind::Paste);
     return wrote;
 }
 
@@ -598,12 +601,14 @@ void Sheet::userClearSelection()
 {
     const CellRange s = m_selection;
     const int lastRow = std::min<int>(s.row2, static_cast<int>(m_rows.size()));
+    emit editGroupStarted();
     for (int r = s.row1; r <= lastRow; ++r) {
         for (int c = s.col1; c <= s.col2; ++c) {
             if (CellTypeAt(r, c) != CellType::Empty && writeFromUser(r, c, QString()))
                 emit CellEdited(r, c);
         }
     }
+    emit editGroupFinished(EditKind::Clear);
 }
 
 // --- Workbook files ----------------------------------------------------------------------------

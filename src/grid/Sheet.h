@@ -42,6 +42,8 @@ public:
     static constexpr int MaxColumns = 256;
     static constexpr int DefaultColumnWidth = 2342; // 1/256 of the width of "0"
 
+    enum class EditKind { Paste, Clear };
+
     explicit Sheet(int columnCount, QObject *parent = nullptr);
     ~Sheet() override;
 
@@ -149,6 +151,11 @@ signals:
     void structureChanged();   // row limit, headings, widths, hidden flags, protection
     void viewChanged();        // active cell, selection, scroll position or mouse pointer
     void CellEdited(int row, int col);
+    // Around the user's edits: each cell's write is announced before it happens, and a paste or
+    // a clear of several cells comes between a start and a finish.
+    void cellAboutToBeEdited(int row, int col);
+    void editGroupStarted();
+    void editGroupFinished(lng::Sheet::EditKind kind);
 
 private:
     struct Cell {

@@ -1,0 +1,168 @@
+#include "TableHistory.h"
+
+#include "app/SharedState.h"
+
+#include <QUndoCommand>
+
+namespace lng {
+
+CellState CellState::of(const Sheet &sheet, int row, int col)
+{
+    CellState state;
+    state.type = sheet.CellTypeAt(row, col);
+    if (state.type == CellType::Number)
+        state.number = sheet.CellNumber(row, col);
+    else if (state.type == CellType::Text)
+        state.text = sheet.CellText(row, col);
+    return state;
+}
+
+void CellState::restore(Sheet &sheet, int row, int col) const
+{
+    switch (type) {
+    case CellType::Empty:
+        sheet.ClearRange(row, col, row, col, 3);
+        break;
+    case CellType::Number:
+        sheet.SetCellNumber(row, col, number);
+        break;
+    case CellType::Text:
+        sheet.SetCellText(row, col, text);
+        break;
+    }
+}
+
+// One step: the cells it changed, with what they held before and after.
+class TableHistory::Step : public QUndoCommand {
+public:
+    Step(TableHistory &history, const QString &label, std::vector<Change> changes)
+        : QUndoCommand(label)
+        , m_history(history)
+        , m_changes(std::move(changes))
+    {
+    }
+
+    void undo() override { apply(&Change::before, true); }
+    void redo() override
+    {
+        if (m_done) // the first redo is the push: the edit is already in the table
+            apply(&Change::after, false);
+        m_done = true;
+    }
+
+private:
+    void apply(CellState Change::*which, bool backwards)
+    {
+        Sheet &table = m_history.m_table;
+        const auto put = [&](const Change &change) { (change.*which).restore(table, change.row, change.col); };
+        if (backwards) {
+            for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it)
+                put(*it);
+        } else {
+            for (const Change &change : m_changes)
+                put(change);
+        }
+        // The active cell follows the step, so the user sees what came back.
+        const Change &first = m_changes.front();
+        table.setActiveCell(first.row, first.col);
+        table.ScrollToActiveCell();
+    }
+
+    TableHistory &m_history;
+    std::vector<Change> m_changes;
+    bool m_done = false;
+};
+
+TableHistory::TableHistory(Sheet &table, SharedState &state, QObject *parent)
+    : QObject(parent)
+    , m_table(table)
+    , m_state(state)
+{
+    m_stack.setUndoLimit(StepLimit);
+    connect(&m_table, &Sheet::cellAboutToBeEdited, this, &TableHistory::cellAboutToBeEdited);
+    connect(&m_table, &Sheet::CellEdited, this, &TableHistory::cellEdited);
+    connect(&m_table, &Sheet::editGroupStarted, this, [this] { m_inGroup = true; });
+    connect(&m_table, &Sheet::editGroupFinished, this, &TableHistory::groupFinished);
+    // Undoing back to what was stored leaves nothing unsaved; any other step leaves the table changed.
+    connect(&m_stack, &QUndoStack::indexChanged, this, [this] { m_state.IsModified = !m_stack.isClean(); });
+}
+
+void TableHistory::cellAboutToBeEdited(int row, int col)
+{
+    m_pending.push_back({row, col, CellState::of(m_table, row, col), {}});
+}
+
+void TableHistory::cellEdited(int row, int col)
+{
+    if (m_pending.empty() || m_pending.back().row != row || m_pending.back().col != col)
+        return;
+    Change &change = m_pending.back();
+    change.after = CellState::of(m_table, row, col);
+    if (change.after == change.before)
+        m_pending.pop_back();
+    if (!m_inGroup)
+        push(QStringLiteral("typing in %1").arg(messageOf(row)), std::exchange(m_pending, {}));
+}
+
+void TableHistory::groupFinished(Sheet::EditKind kind)
+{
+    m_inGroup = false;
+    std::vector<Change> changes = std::exchange(m_pending, {});
+    const auto count = static_cast<int>(changes.size());
+    const QString label = kind == Sheet::EditKind::Paste
+                              ? QStringLiteral("paste of %1 cell(s)").arg(count)
+                              : QStringLiteral("clearing of %1 cell(s)").arg(count);
+    push(label, std::move(changes));
+}
+
+bool TableHistory::recordChange(const QString &label, int rows, const std::vector<int> &columns,
+                                const std::function<bool()> &change)
+{
+    std::vector<CellState> before;
+    before.reserve(static_cast<std::size_t>(rows) * columns.size());
+    for (int row = 1; row <= rows; ++row) {
+        for (int col : columns)
+            before.push_back(CellState::of(m_table, row, col));
+    }
+    const bool result = change();
+    std::vector<Change> changes;
+    std::size_t i = 0;
+    for (int row = 1; row <= rows; ++row) {
+        for (int col : columns) {
+            CellState after = CellState::of(m_table, row, col);
+            if (!(after == before[i]))
+                changes.push_back({row, col, std::move(before[i]), std::move(after)});
+            ++i;
+        }
+    }
+    push(label, std::move(changes));
+    return result;
+}
+
+void TableHistory::push(const QString &label, std::vector<Change> changes)
+{
+    if (changes.empty())
+        return;
+    m_stack.push(new Step(*this, label, std::move(changes)));
+}
+
+QString TableHistory::messageOf(int row) const
+{
+    if (m_table.CellTypeAt(row, 1) == CellType::Number)
+        return QStringLiteral("message %1").arg(Sheet::formatNumber(m_table.CellNumber(row, 1)));
+    return QStringLiteral("row %1").arg(row);
+}
+
+void TableHistory::startAfresh()
+{
+    m_pending.clear();
+    m_stack.clear();
+    m_stack.setClean();
+}
+
+void TableHistory::markSaved()
+{
+    m_stack.setClean();
+}
+
+} // namespace lng
