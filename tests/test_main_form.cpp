@@ -34,7 +34,9 @@ struct FormFixture {
 TEST(MainForm, StartsWithHeadingsProtectionAndCaption)
 {
     FormFixture f;
-    EXPECT_EQ(f.form.windowTitle(), "Tesmora V6 - Multi Languages DLL manager V1.04");
+    // The placeholder shows a modified mark only while there is unsaved work.
+    EXPECT_EQ(f.form.windowTitle(), "Tesmora V6 - Multi Languages DLL manager V1.04[*]");
+    EXPECT_FALSE(f.form.isWindowModified());
     const QStringList headings {"Position", "Comments", "English", "Master Language #2", "Current Language"};
     for (int col = 1; col <= 5; ++col) {
         EXPECT_EQ(f.bench.table().ColumnHeading(col), headings[col - 1]);

@@ -22,11 +22,16 @@ public:
         if (it == m_commands.end())
             return false;
         it->second();
+        if (m_afterCommand)
+            m_afterCommand();
         return true;
     }
+    // Called after every command that ran (the window updates what it shows of the state).
+    void setAfterCommand(Command after) { m_afterCommand = std::move(after); }
 
 private:
     std::map<QString, Command> m_commands;
+    Command m_afterCommand;
 };
 
 } // namespace lng

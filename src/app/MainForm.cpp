@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "Geometry.h"
+#include "MenuBar.h"
 #include "Texts.h"
 #include "ToolTable.h"
 #include "grid/SheetView.h"
@@ -46,7 +47,7 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     : QMainWindow(parent)
     , m_bench(bench)
 {
-    setWindowTitle(texts::AppTitle);
+    setWindowTitle(texts::AppTitle + QStringLiteral("[*]"));
     setObjectName(QStringLiteral("MainForm"));
 
     m_gridArea = new QWidget(this);
@@ -60,7 +61,14 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     m_exchange->hide();
 
     createToolbar();
+    buildMenuBar(*this, m_bench, [this](const QString &identifier) { return toolAction(identifier); });
     bindWindowCommands();
+    // The title marks unsaved work; whatever changes the flag, an edit, an undo or a command,
+    // is followed by this.
+    const auto showModified = [this] { setWindowModified(m_bench.state().IsModified); };
+    connect(&bench.table(), &Sheet::CellEdited, this, showModified);
+    connect(&bench.history().stack(), &QUndoStack::indexChanged, this, showModified);
+    bench.dispatcher().setAfterCommand(showModified);
 
     bench.setYield([] { QCoreApplication::processEvents(); });
 

@@ -1,5 +1,9 @@
 #include "SheetView.h"
 
+#include "CellMoves.h"
+
+#include <QGuiApplication>
+
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -180,6 +184,37 @@ void SheetView::reportExtent()
         ++columns;
     }
     m_sheet.setVisibleExtent(rows, std::max(columns, 1));
+}
+
+QModelIndex SheetView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (!current.isValid() || (cursorAction != MoveNext && cursorAction != MovePrevious))
+        return QTableView::moveCursor(cursorAction, modifiers);
+    // Tab moves to the next cell the user may type into, never onto a locked one.
+    const auto [row, col] = cellAfterMove(m_sheet, current.row() + 1, current.column() + 1,
+                                          cursorAction == MoveNext ? CellMove::Next : CellMove::Previous);
+    m_model->flushChanges();
+    return m_model->index(std::min(row, m_model->rowCount()) - 1, col - 1);
+}
+
+void SheetView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    if (hint != QAbstractItemDelegate::SubmitModelCache) {
+        QTableView::closeEditor(editor, hint);
+        return;
+    }
+    // Enter commits and moves down, Shift+Enter up, as in a spreadsheet.
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
+    const QModelIndex current = currentIndex();
+    if (!current.isValid())
+        return;
+    const bool up = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
+    const auto [row, col] = cellAfterMove(m_sheet, current.row() + 1, current.column() + 1, up ? CellMove::Up : CellMove::Down);
+    m_model->flushChanges();
+    const QModelIndex next = m_model->index(std::min(row, m_model->rowCount()) - 1, col - 1);
+    if (next.isValid())
+        setCurrentIndex(next);
 }
 
 void SheetView::keyPressEvent(QKeyEvent *event)

@@ -1,0 +1,121 @@
+#include "Fixtures.h"
+#include "WindowHelpers.h"
+
+#include "app/MainForm.h"
+#include "grid/CellMoves.h"
+#include "grid/SheetView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenuBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace lng;
+using namespace lng::test;
+
+namespace {
+struct LoopFixture {
+    BenchFixture bench;
+    std::unique_ptr<MainForm> form;
+
+    LoopFixture()
+    {
+        bench.state.catalogue.fill();
+        bench.state.IsPasswordGiven = true; // the table edits English
+        form = std::make_unique<MainForm>(*bench.bench);
+        bench.loadWith({{101, {{2, "File"}}}, {102, {{2, "Edit"}}}, {103, {{2, "View"}}}});
+        form->show();
+        QCoreApplication::processEvents();
+    }
+    SheetView &view() { return *form->F1Book1(); }
+    QAction *action(const QString &name) { return form->findChild<QAction *>(name); }
+    void goTo(int row, int col)
+    {
+        bench.table().setActiveCell(row, col);
+        QCoreApplication::processEvents();
+    }
+};
+} // namespace
+
+// Enter moves down (Shift+Enter up); Tab moves to the next cell the user may type into.
+TEST(CellMoves, EnterAndTabFollowTheLock)
+{
+    Sheet sheet(5);
+    sheet.SetRowLimit(3);
+    sheet.SelectRange(1, 5, 3, 5);
+    sheet.SetSelectionProtection(false, false);
+    sheet.SetSheetProtected(true);
+    struct Case {
+        int row, col;
+        CellMove move;
+        std::pair<int, int> to;
+    };
+    const Case cases[] = {
+        {1, 5, CellMove::Down, {2, 5}},     {3, 5, CellMove::Down, {3, 5}},     {2, 5, CellMove::Up, {1, 5}},
+        {1, 5, CellMove::Next, {2, 5}},     {2, 5, CellMove::Previous, {1, 5}}, {3, 5, CellMove::Next, {3, 5}},
+        {1, 1, CellMove::Next, {1, 5}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(cellAfterMove(sheet, c.row, c.col, c.move), c.to) << c.row << "," << c.col << " move " << int(c.move);
+    sheet.SetSheetProtected(false);
+    EXPECT_EQ(cellAfterMove(sheet, 1, 5, CellMove::Next), std::make_pair(2, 1));
+}
+
+TEST(EditingLoop, TypingMovesDownAndCtrlZTakesItBack)
+{
+    LoopFixture f;
+    f.goTo(1, 5);
+    ASSERT_TRUE(typeIntoActiveCell(f.view(), "Datei"));
+    EXPECT_EQ(f.bench.table().CellText(1, 5), "Datei");
+    EXPECT_EQ(f.view().currentIndex().row(), 1) << "Enter moves to the next row";
+    EXPECT_TRUE(f.form->isWindowModified());
+    EXPECT_EQ(f.action("ID_Undo")->text(), "Undo typing in message 101");
+
+    QTest::keyClick(&f.view(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(f.bench.table().CellText(1, 5), "File");
+    EXPECT_FALSE(f.bench.state.IsModified);
+    EXPECT_FALSE(f.form->isWindowModified());
+    QTest::keyClick(&f.view(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(f.bench.table().CellText(1, 5), "Datei");
+    QTest::keyClick(&f.view(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(f.bench.table().CellText(1, 5), "Datei") << "nothing left to redo";
+    EXPECT_EQ(f.action("ID_Redo")->isEnabled(), false);
+}
+
+TEST(EditingLoop, TabSkipsLockedCellsAndCtrlSSaves)
+{
+    LoopFixture f;
+    f.goTo(1, 5);
+    f.view().setFocus();
+    QTest::keyClick(&f.view(), Qt::Key_Tab);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.view().currentIndex().row(), 1);
+    EXPECT_EQ(f.view().currentIndex().column(), 4);
+
+    ASSERT_TRUE(typeIntoActiveCell(f.view(), "Bearbeiten"));
+    QTest::keyClick(&f.view(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(f.bench.state.IsModified);
+    EXPECT_EQ(readField(f.bench.dbPath(), 102, 2), QString("Bearbeiten"));
+    EXPECT_FALSE(f.form->isWindowModified());
+}
+
+// The menus carry every tool as the same action, and the shortcuts they show work.
+TEST(EditingLoop, MenusCarryEveryTool)
+{
+    LoopFixture f;
+    QStringList inMenus;
+    for (QAction *menu : f.form->menuBar()->actions()) {
+        for (QAction *entry : menu->menu()->actions()) {
+            if (!entry->isSeparator())
+                inMenus << entry->objectName();
+        }
+    }
+    for (const char *id : {"ID_Load", "ID_Settings", "ID_BuildDLL", "ID_Copy", "ID_Paste", "ID_Search", "ID_Unlock",
+                           "ID_Context", "ID_ToExcel", "ID_FromExcel", "ID_Rows", "ID_FindBlank", "ID_CheckCase",
+                           "ID_Undo", "ID_Redo", "MenuSave"})
+        EXPECT_TRUE(inMenus.contains(id)) << id;
+    EXPECT_EQ(f.form->toolAction("ID_Search")->shortcuts(),
+              (QList<QKeySequence> {QKeySequence(Qt::SHIFT | Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_F)}));
+}
