@@ -18,6 +18,15 @@ inline const QString CannotFind = QStringLiteral("Cannot find ");
 inline const QString CannotRead = QStringLiteral("Cannot read ");
 inline const QString CannotWriteTo = QStringLiteral("Cannot write to ");
 
+// The first few of a list, for a message: "101, 102, 105" or "101, ..., 110, ...".
+inline QString firstFew(const QStringList &items, int shown = 10)
+{
+    QString text = items.mid(0, shown).join(QStringLiteral(", "));
+    if (items.size() > shown)
+        text += QStringLiteral(", ...");
+    return text;
+}
+
 // Failures the program reports with their cause.
 inline QString cannotLoadDatabase(const QString &path, const QString &cause)
 {
@@ -34,14 +43,10 @@ inline QString cannotReadSettings(const QString &path, const QString &cause)
 // `numbers`: the left-out records' numbers as stored, in number order.
 inline QString recordsLeftOut(const QStringList &numbers)
 {
-    constexpr int kShown = 10;
-    QString shown = numbers.mid(0, kShown).join(QStringLiteral(", "));
-    if (numbers.size() > kShown)
-        shown += QStringLiteral(", ...");
     return QStringLiteral("%1 record(s) cannot be shown in the table and were left out: message numbers are whole numbers "
                           "from 101 to 10099, and these are numbered %2. The database keeps them unchanged.")
         .arg(numbers.size())
-        .arg(shown);
+        .arg(firstFew(numbers));
 }
 inline QString databaseReadOnly(const QString &path, const QString &cause)
 {
@@ -51,11 +56,10 @@ inline QString databaseReadOnly(const QString &path, const QString &cause)
 inline QString rowsNotSaved(const QList<int> &unnumbered, const QList<int> &notWhole)
 {
     const auto rows = [](const QList<int> &list) {
-        constexpr int kShown = 10;
-        QStringList shown;
-        for (int row : list.mid(0, kShown))
+        QStringList shown; // one more than is shown, so the list says there are more
+        for (int row : list.mid(0, 11))
             shown << QString::number(row);
-        return shown.join(QStringLiteral(", ")) + (list.size() > kShown ? QStringLiteral(", ...") : QString());
+        return firstFew(shown);
     };
     QStringList parts;
     if (!unnumbered.isEmpty())

@@ -1,6 +1,7 @@
 #include "MessageFileBuilder.h"
 
 #include "CodePage.h"
+#include "app/Texts.h"
 #include "db/MessageDatabase.h"
 
 #include <QSaveFile>
@@ -350,22 +351,13 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
 }
 
 namespace {
-// The first few of a list, for a warning.
-QString firstOf(const QStringList &items)
-{
-    constexpr int kShown = 10;
-    QString text = items.mid(0, kShown).join(QStringLiteral(", "));
-    if (items.size() > kShown)
-        text += QStringLiteral(", ...");
-    return text;
-}
-
+// The first few of a list of numbers, for a warning.
 QString firstOf(const QList<std::int64_t> &numbers)
 {
     QStringList shown; // one more than is shown, so the list says there are more
     for (std::int64_t n : numbers.mid(0, 11))
         shown << QString::number(n);
-    return firstOf(shown);
+    return texts::firstFew(shown);
 }
 } // namespace
 
@@ -395,7 +387,7 @@ QStringList buildWarnings(const BuildReport &report)
         warnings << QStringLiteral("%1 message(s) numbered outside 100 to 10100 have no line in the file and were left out "
                                    "(messages %2).")
                         .arg(report.leftOut.size())
-                        .arg(firstOf(report.leftOut));
+                        .arg(texts::firstFew(report.leftOut));
     }
     return warnings;
 }

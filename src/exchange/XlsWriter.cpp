@@ -2,6 +2,7 @@
 #include "XlsFile.h"
 
 #include "Gsf.h"
+#include "app/Texts.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -278,15 +279,11 @@ QByteArray sheetStream(const Sheet &sheet, std::vector<QString> &strings, std::u
 
 QString XlsCodec::longTextWarning(const QStringList &messages)
 {
-    constexpr int kShown = 10;
-    QString shown = messages.mid(0, kShown).join(QStringLiteral(", "));
-    if (messages.size() > kShown)
-        shown += QStringLiteral(", ...");
     return QStringLiteral("%1 message(s) are longer than %2 characters, the most a spreadsheet cell holds (messages %3). "
                           "Their texts were cut at that length in the workbook; keep them out of the round trip.")
         .arg(messages.size())
         .arg(MaxTextLength)
-        .arg(shown);
+        .arg(texts::firstFew(messages));
 }
 
 QByteArray XlsCodec::workbookStream(const Sheet &from)
