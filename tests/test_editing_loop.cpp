@@ -7,6 +7,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
 
@@ -118,4 +120,38 @@ TEST(EditingLoop, MenusCarryEveryTool)
         EXPECT_TRUE(inMenus.contains(id)) << id;
     EXPECT_EQ(f.form->toolAction("ID_Search")->shortcuts(),
               (QList<QKeySequence> {QKeySequence(Qt::SHIFT | Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_F)}));
+}
+
+// Ctrl+Enter commits and goes to the next untranslated message; F3 finds again.
+TEST(EditingLoop, CtrlEnterGoesToTheNextUntranslatedMessageAndF3FindsAgain)
+{
+    LoopFixture f;
+    f.bench.state.IsUnlocked = false;
+    for (int row = 1; row <= 3; ++row)
+        f.bench.table().SetCellText(row, 5, QString());
+    f.goTo(1, 5);
+    f.view().setFocus();
+    QTest::keyClick(&f.view(), 'D');
+    QLineEdit *editor = f.view().findChild<QLineEdit *>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClicks(editor, "atei");
+    QTest::keyClick(editor, Qt::Key_Return, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.bench.table().CellText(1, 5), "Datei");
+    EXPECT_EQ(f.view().currentIndex().row(), 1);
+    EXPECT_EQ(f.form->findChild<QLabel *>("ProgressLabel")->text(), "English: 1 of 3 messages translated (33.3 %)");
+    EXPECT_EQ(f.form->findChild<QLabel *>("UnsavedLabel")->text(), "1 unsaved change(s)");
+    EXPECT_EQ(f.form->findChild<QLabel *>("LockLabel")->text(), "Locked");
+
+    FindOptions options;
+    options.text = "Datei";
+    f.bench.bench->lastSearch = options;
+    QTest::keyClick(&f.view(), Qt::Key_F3);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.bench.table().ActiveRow(), 1);
+    EXPECT_EQ(f.bench.table().ActiveColumn(), 5);
+    options.text = "nowhere";
+    f.bench.bench->lastSearch = options;
+    QTest::keyClick(&f.view(), Qt::Key_F3);
+    EXPECT_EQ(f.bench.prompts.texts().last(), "No such data");
 }

@@ -14,6 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLabel>
+#include <QStatusBar>
 #include <QScreen>
 #include <QStyle>
 #include <QToolBar>
@@ -61,14 +63,18 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     m_exchange->hide();
 
     createToolbar();
-    buildMenuBar(*this, m_bench, [this](const QString &identifier) { return toolAction(identifier); });
+    buildMenuBar(
+        *this, m_bench, [this](const QString &identifier) { return toolAction(identifier); },
+        [this] { m_table->commitEditing(); });
+    createStatusBar();
     bindWindowCommands();
     // The title marks unsaved work; whatever changes the flag, an edit, an undo or a command,
     // is followed by this.
-    const auto showModified = [this] { setWindowModified(m_bench.state().IsModified); };
-    connect(&bench.table(), &Sheet::CellEdited, this, showModified);
-    connect(&bench.history().stack(), &QUndoStack::indexChanged, this, showModified);
-    bench.dispatcher().setAfterCommand(showModified);
+    const auto showState = [this] { showWorkState(); };
+    connect(&bench.table(), &Sheet::CellEdited, this, showState);
+    connect(&bench.history().stack(), &QUndoStack::indexChanged, this, showState);
+    connect(&bench.progress(), &TranslationProgress::changed, this, showState);
+    bench.dispatcher().setAfterCommand(showState);
 
     bench.setYield([] { QCoreApplication::processEvents(); });
 
@@ -142,6 +148,33 @@ void MainForm::bindWindowCommands()
             window.exec();
         });
     });
+}
+
+void MainForm::createStatusBar()
+{
+    m_progressLabel = new QLabel(this);
+    m_progressLabel->setObjectName(QStringLiteral("ProgressLabel"));
+    m_unsavedLabel = new QLabel(this);
+    m_unsavedLabel->setObjectName(QStringLiteral("UnsavedLabel"));
+    m_lockLabel = new QLabel(this);
+    m_lockLabel->setObjectName(QStringLiteral("LockLabel"));
+    statusBar()->addPermanentWidget(m_progressLabel);
+    statusBar()->addPermanentWidget(m_unsavedLabel);
+    statusBar()->addPermanentWidget(m_lockLabel);
+    m_bench.setStatusReporter([this](const QString &text) { statusBar()->showMessage(text, 10000); });
+    showWorkState();
+}
+
+void MainForm::showWorkState()
+{
+    const SharedState &state = m_bench.state();
+    setWindowModified(state.IsModified);
+    m_progressLabel->setText(m_bench.IsLoaded ? m_bench.progress().summary(state.EditedLanguageName) : QString());
+    const QUndoStack &stack = m_bench.history().stack();
+    const int steps = stack.cleanIndex() >= 0 ? std::abs(stack.index() - stack.cleanIndex()) : stack.index();
+    m_unsavedLabel->setText(!state.IsModified ? tr("No unsaved changes")
+                                              : steps > 0 ? tr("%n unsaved change(s)", nullptr, steps) : tr("Unsaved changes"));
+    m_lockLabel->setText(state.IsUnlocked ? tr("Unlocked") : tr("Locked"));
 }
 
 FindDlg *MainForm::findDialog() const

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+class QLabel;
 class QToolBar;
 
 namespace lng {
@@ -38,6 +39,9 @@ private:
     // Commands that open one of the program's windows.
     void bindWindowCommands();
     void applyResizeRule();
+    void createStatusBar();
+    // The title's modified mark and the status bar's figures, after anything that may change them.
+    void showWorkState();
 
     Workbench &m_bench;
     QToolBar *m_toolbar = nullptr;
@@ -45,6 +49,9 @@ private:
     SheetView *m_table = nullptr;
     SheetView *m_exchange = nullptr;
     QPointer<FindDlg> m_findDialog;
+    QLabel *m_progressLabel = nullptr;
+    QLabel *m_unsavedLabel = nullptr;
+    QLabel *m_lockLabel = nullptr;
 };
 
 } // namespace lng

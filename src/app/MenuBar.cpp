@@ -21,7 +21,8 @@ QAction *commandAction(QMainWindow &window, Workbench &bench, const QString &nam
 }
 } // namespace
 
-void buildMenuBar(QMainWindow &window, Workbench &bench, const std::function<QAction *(const QString &)> &toolAction)
+void buildMenuBar(QMainWindow &window, Workbench &bench, const std::function<QAction *(const QString &)> &toolAction,
+                  const std::function<void()> &commitEditing)
 {
     QMenuBar *bar = window.menuBar();
     const auto addTools = [&](QMenu *menu, std::initializer_list<const char *> identifiers) {
@@ -67,7 +68,20 @@ void buildMenuBar(QMainWindow &window, Workbench &bench, const std::function<QAc
     edit->addAction(undo);
     edit->addAction(redo);
     edit->addSeparator();
-    addTools(edit, {"ID_Copy", "ID_Paste", "", "ID_Search", "", "ID_Unlock"});
+    addTools(edit, {"ID_Copy", "ID_Paste", "", "ID_Search"});
+    QAction *findAgain = commandAction(window, bench, QStringLiteral("ID_FindAgain"), QStringLiteral("ID_FindAgain"),
+                                       QObject::tr("Find &Again"), {QKeySequence(Qt::Key_F3)});
+    edit->addAction(findAgain);
+    auto *next = new QAction(QObject::tr("&Next Untranslated Message"), &window);
+    next->setObjectName(QStringLiteral("ID_NextUntranslated"));
+    next->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    QObject::connect(next, &QAction::triggered, &window, [&bench, commitEditing] {
+        commitEditing(); // the text being typed is committed first, as Enter would
+        bench.dispatcher().dispatch(QStringLiteral("ID_NextUntranslated"));
+    });
+    edit->addAction(next);
+    edit->addSeparator();
+    addTools(edit, {"ID_Unlock"});
 
     QMenu *view = bar->addMenu(QObject::tr("&View"));
     addTools(view, {"ID_Settings", "ID_Context"});

@@ -10,6 +10,9 @@
 #include "exchange/XlsFile.h"
 #include "tools/ColumnChecks.h"
 #include "settings/SettingsFile.h"
+#include "tools/MovingOn.h"
+
+#include <QTime>
 
 namespace lng {
 
@@ -49,6 +52,16 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     bindBuildCommand(*this);
     bindColumnChecks(*this);
     bindExchangeCommands(*this);
+    bindMovingOn(*this);
+    // Many rows change at once on an undo or redo: count them again.
+    QObject::connect(&m_history.stack(), &QUndoStack::indexChanged, &m_progress, &TranslationProgress::recount);
+}
+
+void Workbench::status(const QString &text)
+{
+    m_lastStatus = text;
+    if (m_statusReporter)
+        m_statusReporter(text);
 }
 
 QString Workbench::pathOf(const QString &fileName) const
@@ -81,6 +94,7 @@ bool Workbench::LoadTable()
     const bool loaded = loadTable(*this);
     if (loaded)
         m_history.startAfresh(); // the table is the database's again
+    m_progress.recount();
     return loaded;
 }
 
@@ -89,6 +103,13 @@ bool Workbench::SaveTable()
     const bool nothingSaved = saveTable(*this, m_saveRowObserver);
     if (!nothingSaved && !m_state.IsModified)
         m_history.markSaved();
+    if (!nothingSaved) {
+        m_progress.recount(); // cleaning may have emptied a text
+        QString note = QStringLiteral("Saved %1 change(s) at %2").arg(lastSaveWrites).arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
+        if (lastSaveCleaned > 0)
+            note += QStringLiteral("; %1 text(s) now show what was stored (quotes, spaces and line breaks cleaned)").arg(lastSaveCleaned);
+        status(note);
+    }
     return nothingSaved;
 }
 

@@ -5,6 +5,8 @@
 #include "SharedState.h"
 #include "db/StoredSnapshot.h"
 #include "grid/Sheet.h"
+#include "tools/FindEngine.h"
+#include "tools/TranslationProgress.h"
 #include "undo/TableHistory.h"
 
 #include <functional>
@@ -39,6 +41,7 @@ public:
     Sheet &exchangeSheet() { return m_exchange; }  // F1Book2, never shown
     CommandDispatcher &dispatcher() { return m_dispatcher; }
     TableHistory &history() { return m_history; }
+    TranslationProgress &progress() { return m_progress; }
 
     const QString &folder() const { return m_folder; }
     QString pathOf(const QString &fileName) const;
@@ -69,6 +72,17 @@ public:
     // Called after each row the save has visited (progress; tests use it to stop a save midway).
     void setSaveRowObserver(std::function<void(int row)> observer) { m_saveRowObserver = std::move(observer); }
 
+    // A short note in the window's status bar ("Saved 12 changes at 14:32"); never a box.
+    void status(const QString &text);
+    void setStatusReporter(std::function<void(const QString &)> reporter) { m_statusReporter = std::move(reporter); }
+    const QString &lastStatus() const { return m_lastStatus; }
+
+    // The search the find dialog last ran, for finding again without it.
+    std::optional<FindOptions> lastSearch;
+    // How many fields the last save wrote, and how many cells it set to the text it stored.
+    int lastSaveWrites = 0;
+    int lastSaveCleaned = 0;
+
     // Shorthands for reporting.
     void critical(const QString &text, const Caption &caption = NoTitle);
     void information(const QString &text, const Caption &caption = NoTitle);
@@ -82,6 +96,9 @@ private:
     Sheet m_exchange {2};
     CommandDispatcher m_dispatcher;
     TableHistory m_history {m_table, m_state};
+    TranslationProgress m_progress {m_table};
+    std::function<void(const QString &)> m_statusReporter;
+    QString m_lastStatus;
     StoredSnapshot m_snapshot;
     std::function<void()> m_yield;
     std::function<void(int)> m_saveRowObserver;

@@ -198,10 +198,32 @@ private:
             const QString cell = m_table.CellText(row, column.column);
             const std::optional<QString> *held = before(column);
             if (!held || differs(cell, *held))
-                changes[column.field] = CleanText(cell);
+                changes[column.field] = stored(row, column.column, cell);
         }
         return changes;
     }
+
+    // The text a cell is stored as; a cell the cleaning changes is noted, so that the table can
+    // show the stored text once the save is committed.
+    QString stored(int row, int column, const QString &cell) const
+    {
+        QString text = CleanText(cell);
+        if (text != cell)
+            m_cleaned.push_back({row, column, text});
+        return text;
+    }
+
+public:
+    // Puts the stored texts into the cells whose texts the cleaning changed; answers how many.
+    int showStoredTexts() const
+    {
+        for (const Cleaned &cell : m_cleaned)
+            m_table.SetCellText(cell.row, cell.column, cell.text);
+        return static_cast<int>(m_cleaned.size());
+    }
+    int writes() const { return static_cast<int>(m_written.size()); }
+
+private:
 
     // Plans every row against the snapshot; answers how many rows need their stored values.
     int planRows(const StoredSnapshot &snapshot)
@@ -306,7 +328,7 @@ private:
             return;
         MessageDatabase::FieldValues values;
         for (const Column &column : m_columns)
-            values[column.field] = CleanText(m_table.CellText(row, column.column));
+            values[column.field] = stored(row, column.column, m_table.CellText(row, column.column));
         QString error;
         if (!m_db.addRecord(number, values, &error)) {
             if (stopsWriting())
@@ -384,6 +406,12 @@ private:
     std::vector<RowPlan> m_plan;                 // by row, with the snapshot
     bool m_readBack = false; // stored values are read back one by one, not all at once
     std::vector<Written> m_written;
+    struct Cleaned {
+        int row;
+        int column;
+        QString text;
+    };
+    mutable std::vector<Cleaned> m_cleaned;
     QList<int> m_unnumbered;
     QList<int> m_notWhole;
 
@@ -438,6 +466,8 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         return true;
     }
     writer.recordIn(bench.storedSnapshot());
+    bench.lastSaveWrites = writer.writes();
+    bench.lastSaveCleaned = writer.showStoredTexts();
     // Texts in rows the save could not name stay unsaved work: closing still asks.
     const QList<int> &unnumbered = writer.unnumberedRows();
     const QList<int> &notWhole = writer.notWholeRows();

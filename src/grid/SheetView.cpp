@@ -2,7 +2,7 @@
 
 #include "CellMoves.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -215,6 +215,15 @@ void SheetView::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint 
     const QModelIndex next = m_model->index(std::min(row, m_model->rowCount()) - 1, col - 1);
     if (next.isValid())
         setCurrentIndex(next);
+}
+
+void SheetView::commitEditing()
+{
+    QWidget *editor = QApplication::focusWidget();
+    if (state() != EditingState || !editor || !viewport()->isAncestorOf(editor))
+        return;
+    commitData(editor);
+    QTableView::closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void SheetView::keyPressEvent(QKeyEvent *event)

@@ -17,6 +17,9 @@ public:
     Sheet &sheet() const { return m_sheet; }
     SheetModel *sheetModel() const { return m_model; }
 
+    // Commits the cell editor when one is open, as Enter would, without moving on.
+    void commitEditing();
+
     // Pixel width of a column width given in 1/256 of the width of "0" in the sheet's font.
     int pixelsForWidth(int width) const;
 

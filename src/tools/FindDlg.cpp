@@ -168,8 +168,9 @@ void FindDlg::FindNext()
     QPointer<FindDlg> self(this);
     ShowSearchControls(false);
     Sheet &table = m_bench.table();
+    m_bench.lastSearch = options(); // F3 repeats it
     const FindSearch::Result result = FindSearch::run(
-        table, options(), [] { QCoreApplication::processEvents(); },
+        table, *m_bench.lastSearch, [] { QCoreApplication::processEvents(); },
         [this, self] { return !self || m_stopRequest == kStop; });
     if (!self)
         return; // the dialog went away during the search
