@@ -4,6 +4,9 @@
 #include "app/MainForm.h"
 #include "grid/CellMoves.h"
 #include "grid/SheetView.h"
+#include "tools/FilterPane.h"
+
+#include <QComboBox>
 
 #include <QAction>
 #include <QApplication>
@@ -154,4 +157,33 @@ TEST(EditingLoop, CtrlEnterGoesToTheNextUntranslatedMessageAndF3FindsAgain)
     f.bench.bench->lastSearch = options;
     QTest::keyClick(&f.view(), Qt::Key_F3);
     EXPECT_EQ(f.bench.prompts.texts().last(), "No such data");
+}
+
+// The filter pane narrows the rows as the user types, and the view hides what it leaves out;
+// a row the user fills stays in view until the filter is chosen again.
+TEST(EditingLoop, TheFilterPaneHidesRowsInTheView)
+{
+    LoopFixture f;
+    FilterPane *pane = f.form->filterPane();
+    ASSERT_NE(pane, nullptr);
+    QTest::keyClicks(pane->textField(), "vi");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->modeBox()->currentText(), QString::fromUtf8("Containing…"));
+    EXPECT_TRUE(f.view().isRowHidden(0));
+    EXPECT_FALSE(f.view().isRowHidden(2));
+
+    f.form->findChild<QAction *>("ID_FilterUntranslatedAction")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pane->modeBox()->currentIndex(), 2);
+    EXPECT_TRUE(f.view().isRowHidden(0)) << "every demo row is translated";
+    f.bench.table().SetCellText(2, 5, QString());
+    f.form->findChild<QAction *>("ID_FilterUntranslatedAction")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.view().isRowHidden(1));
+    f.goTo(2, 5);
+    ASSERT_TRUE(typeIntoActiveCell(f.view(), "Bearbeiten"));
+    EXPECT_FALSE(f.view().isRowHidden(1)) << "the filled row stays until the filter is chosen again";
+    f.form->findChild<QAction *>("ID_FilterAllAction")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.view().isRowHidden(0));
 }

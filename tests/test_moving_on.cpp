@@ -1,6 +1,8 @@
 #include "Fixtures.h"
 
+#include "tools/FindEngine.h"
 #include "tools/MovingOn.h"
+#include "tools/RowFilter.h"
 #include "tools/TranslationProgress.h"
 
 #include <QRegularExpression>
@@ -71,4 +73,48 @@ TEST(Progress, ASaveShowsTheStoredTextsAndSaysWhatItDid)
                     .hasMatch())
         << f.bench->lastStatus().toStdString();
     EXPECT_FALSE(f.state.IsModified);
+}
+
+// Each filter hides the rows it leaves out with the sheet's own flags, so Search passes over
+// them; a load shows all rows again.
+TEST(RowFilter, EachModeHidesWhatItLeavesOutAndSearchSkipsIt)
+{
+    BenchFixture f;
+    f.state.IsPasswordGiven = true;
+    f.loadWith({{101, {{2, "File"}, {1, "menu"}}}, {102, {{2, "  "}}}, {104, {{2, "Open file"}}}, {105, {{2, ""}}}});
+    struct Case {
+        RowFilter filter;
+        QString shown; // rows 1..5 shown
+    };
+    const Case cases[] = {
+        {{RowFilterMode::AllRows, {}}, "1 2 3 4 5"},
+        {{RowFilterMode::MessagesOnly, {}}, "1 2 4 5"},
+        {{RowFilterMode::Untranslated, {}}, "2 5"},
+        {{RowFilterMode::Containing, "FILE"}, "1 4"},
+        {{RowFilterMode::Containing, "MENU"}, "1"},
+        {{RowFilterMode::Containing, "102"}, "2"},
+        {{RowFilterMode::Containing, ""}, "1 2 3 4 5"},
+    };
+    for (const Case &c : cases) {
+        applyRowFilter(f.table(), c.filter);
+        QStringList shown;
+        for (int row = 1; row <= 5; ++row) {
+            if (!f.table().RowHidden(row))
+                shown << QString::number(row);
+        }
+        EXPECT_EQ(shown.join(' '), c.shown) << c.filter.text.toStdString();
+    }
+
+    applyRowFilter(f.table(), {RowFilterMode::Untranslated, {}});
+    FindOptions options;
+    options.text = "file";
+    f.table().setActiveCell(2, 5);
+    EXPECT_EQ(FindSearch::run(f.table(), options, [] {}, [] { return false; }).outcome, FindSearch::Outcome::NoMatch);
+    f.bench->dispatcher().dispatch("ID_FilterAll");
+    EXPECT_EQ(FindSearch::run(f.table(), options, [] {}, [] { return false; }).row, 4);
+
+    f.bench->dispatcher().dispatch("ID_FilterMessages");
+    ASSERT_TRUE(f.bench->LoadTable());
+    EXPECT_FALSE(f.table().RowHidden(3)) << "a load shows every row";
+    EXPECT_EQ(f.bench->rowFilter.mode, RowFilterMode::AllRows);
 }

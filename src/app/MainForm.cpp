@@ -7,6 +7,7 @@
 #include "grid/SheetView.h"
 #include "settings/SettingsChoice.h"
 #include "settings/SettingsDialog.h"
+#include "tools/FilterPane.h"
 #include "tools/FindDlg.h"
 #include "context/ContextCommand.h"
 #include "context/ContextWindow.h"
@@ -15,6 +16,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QScreen>
 #include <QStyle>
@@ -67,6 +70,7 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
         *this, m_bench, [this](const QString &identifier) { return toolAction(identifier); },
         [this] { m_table->commitEditing(); });
     createStatusBar();
+    createFilterPane();
     bindWindowCommands();
     // The title marks unsaved work; whatever changes the flag, an edit, an undo or a command,
     // is followed by this.
@@ -150,6 +154,19 @@ void MainForm::bindWindowCommands()
     });
 }
 
+void MainForm::createFilterPane()
+{
+    m_filterPane = new FilterPane(m_bench, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_filterPane);
+    if (QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("ViewMenu"))) {
+        view->addSeparator();
+        for (QAction *action : m_filterPane->actions())
+            view->addAction(action);
+        view->addSeparator();
+        view->addAction(m_filterPane->toggleViewAction());
+    }
+}
+
 void MainForm::createStatusBar()
 {
     m_progressLabel = new QLabel(this);
@@ -175,6 +192,8 @@ void MainForm::showWorkState()
     m_unsavedLabel->setText(!state.IsModified ? tr("No unsaved changes")
                                               : steps > 0 ? tr("%n unsaved change(s)", nullptr, steps) : tr("Unsaved changes"));
     m_lockLabel->setText(state.IsUnlocked ? tr("Unlocked") : tr("Locked"));
+    if (m_filterPane)
+        m_filterPane->showCurrent();
 }
 
 FindDlg *MainForm::findDialog() const

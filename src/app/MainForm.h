@@ -10,6 +10,7 @@ class QToolBar;
 
 namespace lng {
 
+class FilterPane;
 class FindDlg;
 class SheetView;
 
@@ -24,6 +25,7 @@ public:
     SheetView *F1Book2() const { return m_exchange; }
     QToolBar *toolbar() const { return m_toolbar; }
     FindDlg *findDialog() const;
+    FilterPane *filterPane() const { return m_filterPane; }
     // The action of a tool, found by its identifier.
     QAction *toolAction(const QString &identifier) const;
 
@@ -40,6 +42,7 @@ private:
     void bindWindowCommands();
     void applyResizeRule();
     void createStatusBar();
+    void createFilterPane();
     // The title's modified mark and the status bar's figures, after anything that may change them.
     void showWorkState();
 
@@ -49,6 +52,7 @@ private:
     SheetView *m_table = nullptr;
     SheetView *m_exchange = nullptr;
     QPointer<FindDlg> m_findDialog;
+    FilterPane *m_filterPane = nullptr;
     QLabel *m_progressLabel = nullptr;
     QLabel *m_unsavedLabel = nullptr;
     QLabel *m_lockLabel = nullptr;

@@ -84,6 +84,7 @@ void buildMenuBar(QMainWindow &window, Workbench &bench, const std::function<QAc
     addTools(edit, {"ID_Unlock"});
 
     QMenu *view = bar->addMenu(QObject::tr("&View"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
     addTools(view, {"ID_Settings", "ID_Context"});
 
     QMenu *tools = bar->addMenu(QObject::tr("&Tools"));

@@ -53,6 +53,7 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     bindColumnChecks(*this);
     bindExchangeCommands(*this);
     bindMovingOn(*this);
+    bindRowFilter(*this);
     // Many rows change at once on an undo or redo: count them again.
     QObject::connect(&m_history.stack(), &QUndoStack::indexChanged, &m_progress, &TranslationProgress::recount);
 }
@@ -92,8 +93,11 @@ void Workbench::formLoad()
 bool Workbench::LoadTable()
 {
     const bool loaded = loadTable(*this);
-    if (loaded)
+    if (loaded) {
         m_history.startAfresh(); // the table is the database's again
+        rowFilter = {};
+        applyRowFilter(m_table, rowFilter);
+    }
     m_progress.recount();
     return loaded;
 }

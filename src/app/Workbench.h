@@ -6,6 +6,7 @@
 #include "db/StoredSnapshot.h"
 #include "grid/Sheet.h"
 #include "tools/FindEngine.h"
+#include "tools/RowFilter.h"
 #include "tools/TranslationProgress.h"
 #include "undo/TableHistory.h"
 
@@ -77,6 +78,8 @@ public:
     void setStatusReporter(std::function<void(const QString &)> reporter) { m_statusReporter = std::move(reporter); }
     const QString &lastStatus() const { return m_lastStatus; }
 
+    // The rows the view shows; all of them after every load.
+    RowFilter rowFilter;
     // The search the find dialog last ran, for finding again without it.
     std::optional<FindOptions> lastSearch;
     // How many fields the last save wrote, and how many cells it set to the text it stored.

@@ -248,6 +248,14 @@ void Sheet::SetRowHidden(int row, bool hidden)
     emit structureChanged();
 }
 
+void Sheet::setHiddenRows(std::vector<bool> hidden)
+{
+    if (hidden == m_hiddenRows)
+        return;
+    m_hiddenRows = std::move(hidden);
+    emit structureChanged();
+}
+
 void Sheet::SetColumnHidden(int col, bool hidden)
 {
     if (col < 1 || col > MaxColumns)

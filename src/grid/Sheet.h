@@ -75,6 +75,11 @@ public:
     bool RowHidden(int row) const;
     bool ColumnHidden(int col) const;
     void SetRowHidden(int row, bool hidden);
+    // Sets the hidden flags of rows 1 to hidden.size() at once, with one notice; rows after them
+    // are shown.
+    void setHiddenRows(std::vector<bool> hidden);
+    // The highest row that may be hidden (0 when none is).
+    int lastHiddenRowFlag() const { return static_cast<int>(m_hiddenRows.size()); }
     void SetColumnHidden(int col, bool hidden);
     int ColumnWidth(int col) const; // in 1/256 of the width of "0"
     void SetColumnWidth(int col, int width);

@@ -93,6 +93,15 @@ void SheetView::applyStructure()
         setColumnWidth(col - 1, pixelsForWidth(m_sheet.ColumnWidth(col)));
         setColumnHidden(col - 1, m_sheet.ColumnHidden(col));
     }
+    // Hidden rows are hidden here too; only rows whose flag changed are touched.
+    m_model->flushChanges();
+    const int rows = std::min(m_model->rowCount(), std::max(m_sheet.lastHiddenRowFlag(), m_shownHiddenRows));
+    for (int row = 1; row <= rows; ++row) {
+        const bool hidden = m_sheet.RowHidden(row);
+        if (isRowHidden(row - 1) != hidden)
+            setRowHidden(row - 1, hidden);
+    }
+    m_shownHiddenRows = m_sheet.lastHiddenRowFlag();
 }
 
 void SheetView::applyView()

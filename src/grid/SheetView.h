@@ -41,6 +41,7 @@ private:
     SheetModel *m_model;
     bool m_syncing = false;
     bool m_viewQueued = false;
+    int m_shownHiddenRows = 0; // rows up to which the view may hide some
 };
 
 } // namespace lng

@@ -1,0 +1,65 @@
+#include "RowFilter.h"
+
+#include "app/TextRules.h"
+#include "app/Workbench.h"
+
+#include <vector>
+
+namespace lng {
+
+void applyRowFilter(Sheet &table, const RowFilter &filter)
+{
+    const auto isMessage = [&](int row) {
+        return table.CellTypeAt(row, PositionColumn) == CellType::Number && table.CellNumber(row, PositionColumn) > 0;
+    };
+    const auto contains = [&](int row) {
+        for (int col = PositionColumn; col <= EditedColumn; ++col) {
+            if (table.CellTypeAt(row, col) != CellType::Empty
+                && table.CellText(row, col).contains(filter.text, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    };
+    std::vector<bool> hidden(TableRows, false);
+    if (filter.mode != RowFilterMode::AllRows && !(filter.mode == RowFilterMode::Containing && filter.text.isEmpty())) {
+        for (int row = 1; row <= TableRows; ++row) {
+            bool shown = false;
+            switch (filter.mode) {
+            case RowFilterMode::AllRows:
+                shown = true;
+                break;
+            case RowFilterMode::MessagesOnly:
+                shown = isMessage(row);
+                break;
+            case RowFilterMode::Untranslated:
+                shown = isMessage(row) && trimSpaces(table.CellText(row, EditedColumn)).isEmpty();
+                break;
+            case RowFilterMode::Containing:
+                shown = contains(row);
+                break;
+            }
+            hidden[static_cast<std::size_t>(row - 1)] = !shown;
+        }
+    }
+    table.setHiddenRows(hidden);
+}
+
+} // namespace lng
+
+namespace lng {
+
+void bindRowFilter(Workbench &bench)
+{
+    const auto bindMode = [&bench](const char *identifier, RowFilterMode mode) {
+        bench.dispatcher().bind(QString::fromLatin1(identifier), [&bench, mode] {
+            bench.rowFilter.mode = mode;
+            applyRowFilter(bench.table(), bench.rowFilter);
+        });
+    };
+    bindMode("ID_FilterAll", RowFilterMode::AllRows);
+    bindMode("ID_FilterMessages", RowFilterMode::MessagesOnly);
+    bindMode("ID_FilterUntranslated", RowFilterMode::Untranslated);
+    bindMode("ID_FilterContaining", RowFilterMode::Containing);
+}
+
+} // namespace lng
