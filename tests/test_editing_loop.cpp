@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -186,4 +187,22 @@ TEST(EditingLoop, TheFilterPaneHidesRowsInTheView)
     f.form->findChild<QAction *>("ID_FilterAllAction")->trigger();
     QCoreApplication::processEvents();
     EXPECT_FALSE(f.view().isRowHidden(0));
+}
+
+// A text cut off at the cell's edge shows whole as a tooltip; one that fits shows none.
+TEST(EditingLoop, ACutOffTextShowsWholeAsATooltip)
+{
+    LoopFixture f;
+    const QString longText = QString("A long translation that no column is wide enough to show ").repeated(4);
+    f.bench.table().SetCellText(1, 5, longText);
+    QCoreApplication::processEvents();
+    const auto tipAt = [&](int row) {
+        QToolTip::hideText();
+        const QRect cell = f.view().visualRect(f.view().model()->index(row, 4));
+        QHelpEvent help(QEvent::ToolTip, cell.center(), f.view().viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(f.view().viewport(), &help);
+        return QToolTip::text();
+    };
+    EXPECT_EQ(tipAt(1), QString()) << "\"Edit\" fits";
+    EXPECT_EQ(tipAt(0), longText);
 }

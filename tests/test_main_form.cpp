@@ -3,12 +3,15 @@
 
 #include "app/Geometry.h"
 #include "app/MainForm.h"
+#include "app/QtPrompts.h"
 #include "app/Texts.h"
 #include "app/ToolTable.h"
 #include "grid/SheetView.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -51,14 +54,49 @@ TEST(MainForm, StartsWithHeadingsProtectionAndCaption)
     EXPECT_EQ(f.bench.exchangeSheet().CellText(1, 2), "Messages");
 }
 
-TEST(MainForm, ColumnWidthsFollowTheDigitZero)
+// The table's widths follow the digit zero; at the first size the window shows them where the
+// screen has room, and otherwise columns 2 to 4 give up width (never below 12 characters) so
+// that columns 1 and 5 are whole and in view. The window fits the screen at any scale (the
+// tests run again at a scale factor of 2).
+TEST(FirstSize, TheWindowFitsTheScreenAndTheEditedColumnIsInView)
 {
     FormFixture f;
     SheetView *grid = f.form.F1Book1();
     const int zero = QFontMetrics(grid->font()).horizontalAdvance('0');
+    EXPECT_EQ(f.bench.table().ColumnWidth(1), 2267);
+    EXPECT_EQ(f.bench.table().ColumnWidth(5), 10679);
     EXPECT_NEAR(grid->columnWidth(0), 2267 * zero / 256 + 6, 1);
-    for (int col = 1; col < 5; ++col)
-        EXPECT_NEAR(grid->columnWidth(col), 10679 * zero / 256 + 6, 1);
+    EXPECT_NEAR(grid->columnWidth(4), 10679 * zero / 256 + 6, 1);
+    const int minimum = 12 * 256 * zero / 256 + 6;
+    bool shrunk = false;
+    for (int col = 1; col < 4; ++col) {
+        EXPECT_LE(grid->columnWidth(col), 10679 * zero / 256 + 7);
+        EXPECT_GE(grid->columnWidth(col), minimum - 1);
+        shrunk = shrunk || grid->columnWidth(col) < 10679 * zero / 256 + 5;
+    }
+    const int rightEdge = grid->columnViewportPosition(4) + grid->columnWidth(4);
+    if (grid->columnWidth(1) > minimum + 1)
+        EXPECT_LE(rightEdge, grid->viewport()->width() + grid->verticalScrollBar()->sizeHint().width()) << "column 5 in view";
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(available.contains(f.form.geometry())) << "the window fits the screen";
+    EXPECT_GE(f.form.geometry().top(), available.top()) << "title bar in reach";
+    if (!shrunk)
+        EXPECT_LE(rightEdge, grid->viewport()->width() + grid->verticalScrollBar()->sizeHint().width());
+}
+
+TEST(FirstSize, ShrinkToFitGivesUpWidthInProportion)
+{
+    const std::vector<bool> middle {false, true, true, true, false};
+    EXPECT_EQ(shrinkToFit({50, 300, 300, 300, 300}, middle, 2000, 100), (std::vector<int> {50, 300, 300, 300, 300}));
+    EXPECT_EQ(shrinkToFit({50, 300, 300, 300, 300}, middle, 950, 100), (std::vector<int> {50, 200, 200, 200, 300}));
+    EXPECT_EQ(shrinkToFit({50, 300, 200, 300, 300}, middle, 500, 100), (std::vector<int> {50, 100, 100, 100, 300}));
+}
+
+TEST(FirstSize, AnEmptyCaptionShowsAnEmptyTitleBar)
+{
+    EXPECT_EQ(boxTitle(NoTitle), " ");
+    EXPECT_EQ(boxTitle(AppTitle), texts::AppTitle);
+    EXPECT_EQ(boxTitle(QString("Save changes?")), "Save changes?");
 }
 
 TEST(MainForm, ToolbarShowsTheFourteenToolsInLayoutOrder)

@@ -19,7 +19,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QHeaderView>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStyle>
 #include <QToolBar>
 
@@ -85,12 +87,42 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     // Form load: headings and protection.
     bench.formLoad();
 
-    resize(initialClientSize().width(), initialClientSize().height() + m_toolbar->sizeHint().height());
+    const int bars = m_toolbar->sizeHint().height() + menuBar()->sizeHint().height() + statusBar()->sizeHint().height()
+                     + m_filterPane->sizeHint().height();
+    QSize size(initialClientSize().width(), initialClientSize().height() + bars);
+    // The first size fits the screen at any scale, title bar in reach; the frame's own border
+    // (not known before the window is shown) is allowed for.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+        const QRect available = screen->availableGeometry();
+        const QSize border(16, 40);
+        const QRect place = firstWindowPlace(size + border, available);
+        size = place.size() - border;
+        resize(size);
+        move(place.topLeft());
+    } else {
+        resize(size);
     }
+    fitColumnsToWindow();
+}
+
+void MainForm::fitColumnsToWindow()
+{
+    // The edited column is in view at the first size: columns 2 to 4 give up width when the
+    // window is narrower than the table's column widths, none below about 12 characters.
+    applyResizeRule();
+    Sheet &table = m_bench.table();
+    std::vector<int> widths;
+    std::vector<bool> shrinkable;
+    for (int col = PositionColumn; col <= EditedColumn; ++col) {
+        widths.push_back(m_table->pixelsForWidth(table.ColumnWidth(col)));
+        shrinkable.push_back(col > PositionColumn && col < EditedColumn);
+    }
+    const int available = m_table->width() - m_table->verticalHeader()->sizeHint().width()
+                          - m_table->verticalScrollBar()->sizeHint().width() - 2 * m_table->frameWidth();
+    const std::vector<int> fitted = shrinkToFit(widths, shrinkable, available, m_table->pixelsForWidth(12 * 256));
+    // Shown widths only, as a drag of the user's would set them: the table keeps its own.
+    for (int col = PositionColumn; col <= EditedColumn; ++col)
+        m_table->setColumnWidth(col - 1, fitted[static_cast<std::size_t>(col - 1)]);
 }
 
 QSize MainForm::initialClientSize()

@@ -41,6 +41,7 @@ private:
     // Commands that open one of the program's windows.
     void bindWindowCommands();
     void applyResizeRule();
+    void fitColumnsToWindow();
     void createStatusBar();
     void createFilterPane();
     // The title's modified mark and the status bar's figures, after anything that may change them.

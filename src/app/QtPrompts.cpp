@@ -10,10 +10,18 @@
 
 namespace lng {
 
+QString boxTitle(const Caption &caption)
+{
+    // Qt shows the application's name for an empty title; one space shows an empty title bar.
+    if (caption && caption->isEmpty())
+        return QStringLiteral(" ");
+    return caption.value_or(texts::AppTitle);
+}
+
 Answer QtPrompts::message(const QString &text, Buttons buttons, Icon icon, const Caption &caption)
 {
     QMessageBox box(m_parent);
-    box.setWindowTitle(caption.value_or(texts::AppTitle));
+    box.setWindowTitle(boxTitle(caption));
     // Lines may be separated by carriage returns alone; show them as line breaks.
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));

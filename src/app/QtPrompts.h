@@ -7,6 +7,10 @@
 
 namespace lng {
 
+// The title bar text of a message box: the caption, the application's title when there is
+// none, and an empty title bar for an empty caption.
+QString boxTitle(const Caption &caption);
+
 // Message and input boxes as Qt dialogs over the main window.
 class QtPrompts : public Prompts {
 public:

@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QStyledItemDelegate>
 
 namespace lng {
@@ -87,10 +88,39 @@ int SheetView::pixelsForWidth(int width) const
     return (width * zero + 128) / 256 + 6; // plus the cell's margins
 }
 
+int SheetView::widthForPixels(int pixels) const
+{
+    const int zero = std::max(1, QFontMetrics(font()).horizontalAdvance(QLatin1Char('0')));
+    return std::max(0, (pixels - 6) * 256 / zero);
+}
+
+bool SheetView::viewportEvent(QEvent *event)
+{
+    // A text cut off at the cell's edge shows whole as a tooltip; a text that fits shows none.
+    if (event->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString text = index.isValid() ? index.data(Qt::DisplayRole).toString() : QString();
+        const int room = visualRect(index).width() - 6;
+        if (!text.isEmpty() && QFontMetrics(font()).horizontalAdvance(text) > room)
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(index));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTableView::viewportEvent(event);
+}
+
 void SheetView::applyStructure()
 {
+    // A width is set when the sheet's changes, so widths the user dragged stay otherwise.
+    m_appliedWidths.resize(static_cast<std::size_t>(m_sheet.columnCount()), -1);
     for (int col = 1; col <= m_sheet.columnCount(); ++col) {
-        setColumnWidth(col - 1, pixelsForWidth(m_sheet.ColumnWidth(col)));
+        int &applied = m_appliedWidths[static_cast<std::size_t>(col - 1)];
+        if (applied != m_sheet.ColumnWidth(col)) {
+            applied = m_sheet.ColumnWidth(col);
+            setColumnWidth(col - 1, pixelsForWidth(applied));
+        }
         setColumnHidden(col - 1, m_sheet.ColumnHidden(col));
     }
     // Hidden rows are hidden here too; only rows whose flag changed are touched.

@@ -5,6 +5,8 @@
 
 #include <QTableView>
 
+#include <vector>
+
 namespace lng {
 
 // The table view of a sheet. It keeps the sheet's active cell, selection, scroll position,
@@ -22,9 +24,12 @@ public:
 
     // Pixel width of a column width given in 1/256 of the width of "0" in the sheet's font.
     int pixelsForWidth(int width) const;
+    // The width, in 1/256 of "0", that shows as `pixels`.
+    int widthForPixels(int pixels) const;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
@@ -42,6 +47,7 @@ private:
     bool m_syncing = false;
     bool m_viewQueued = false;
     int m_shownHiddenRows = 0; // rows up to which the view may hide some
+    std::vector<int> m_appliedWidths; // the sheet's widths as last shown
 };
 
 } // namespace lng
