@@ -3,6 +3,10 @@
 #include "app/TextRules.h"
 #include "app/Workbench.h"
 
+#include <QStringMatcher>
+
+#include <algorithm>
+
 #include <vector>
 
 namespace lng {
@@ -12,10 +16,20 @@ void applyRowFilter(Sheet &table, const RowFilter &filter)
     const auto isMessage = [&](int row) {
         return table.CellTypeAt(row, PositionColumn) == CellType::Number && table.CellNumber(row, PositionColumn) > 0;
     };
+    const QStringMatcher matcher(filter.text, Qt::CaseInsensitive);
+    // A number shows only digits, a point, a sign and an exponent: no other text can match one.
+    const bool numbersMayMatch = std::all_of(filter.text.begin(), filter.text.end(), [](QChar ch) {
+        return ch.isDigit() || ch == QLatin1Char('.') || ch == QLatin1Char('-') || ch == QLatin1Char('+')
+               || ch.toLower() == QLatin1Char('e');
+    });
     const auto contains = [&](int row) {
-        for (int col = PositionColumn; col <= EditedColumn; ++col) {
-            if (table.CellTypeAt(row, col) != CellType::Empty
-                && table.CellText(row, col).contains(filter.text, Qt::CaseInsensitive))
+        // Texts first; a number is formatted only when no text of the row matched.
+        for (int col = CommentsColumn; col <= EditedColumn; ++col) {
+            if (table.CellTypeAt(row, col) == CellType::Text && matcher.indexIn(table.CellText(row, col)) >= 0)
+                return true;
+        }
+        for (int col = PositionColumn; numbersMayMatch && col <= EditedColumn; ++col) {
+            if (table.CellTypeAt(row, col) == CellType::Number && matcher.indexIn(table.CellText(row, col)) >= 0)
                 return true;
         }
         return false;
