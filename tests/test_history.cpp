@@ -36,10 +36,10 @@ TEST(History, TypingPasteAndClearAreStepsBothWays)
     f.clipboard.content = "Bearbeiten\nAnsicht";
     t.SelectRange(2, 5, 2, 5);
     f.bench->dispatcher().dispatch("ID_Paste");
-    EXPECT_EQ(stack.undoText(), "paste of 2 cell(s)");
+    EXPECT_EQ(stack.undoText(), "paste of 2 cells");
     t.SelectRange(1, 5, 2, 5);
     t.userClearSelection();
-    EXPECT_EQ(stack.undoText(), "clearing of 2 cell(s)");
+    EXPECT_EQ(stack.undoText(), "clearing of 2 cells");
     EXPECT_EQ(column5(t), "||Ansicht");
     EXPECT_TRUE(f.state.IsModified);
 

@@ -109,9 +109,8 @@ void TableHistory::groupFinished(Sheet::EditKind kind)
     m_inGroup = false;
     std::vector<Change> changes = std::exchange(m_pending, {});
     const auto count = static_cast<int>(changes.size());
-    const QString label = kind == Sheet::EditKind::Paste
-                              ? QStringLiteral("paste of %1 cell(s)").arg(count)
-                              : QStringLiteral("clearing of %1 cell(s)").arg(count);
+    const QString cells = count == 1 ? QStringLiteral("1 cell") : QStringLiteral("%1 cells").arg(count);
+    const QString label = (kind == Sheet::EditKind::Paste ? QStringLiteral("paste of ") : QStringLiteral("clearing of ")) + cells;
     push(label, std::move(changes));
 }
 
