@@ -8,7 +8,11 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QXmlStreamReader>
 
 #include <csignal>
 
@@ -294,4 +298,45 @@ TEST(LngToolDeathTest, ReadingCommandsRecoverFromASaveCutOff)
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("English,500,500,0")) << run.out.toStdString();
     EXPECT_EQ(readField(f.dbPath(), 150, 2), QString("English 150"));
+}
+
+TEST(LngTool, CheckReportsFindingsInEachFormatAndFailsOnErrors)
+{
+    QTemporaryDir dir;
+    createDatabase(dir.filePath("AllLanguages.Lng"),
+                   {{101, {{2, "Delete %1?"}, {7, "%1 löschen."}, {17, "Удалить %1?"}}}, {102, {{2, "Open"}, {7, "Öffnen"}, {17, "Открыть"}}},
+                    {103, {{2, "Save"}, {7, "Speichern"}, {17, "Save"}}}});
+    const QString folder = dir.path();
+
+    ToolRun run = lngtool({"check", "German", "Russian", "--folder", folder});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "German\t101\tpunctuation\twarning\tEnglish ends with \"?\", the translation with \".\"\n"
+                       "Russian\t103\tunchanged\twarning\tthe same as the English text\n");
+    EXPECT_TRUE(run.err.contains("German: 0 error(s), 1 warning(s) in 3 translated messages")) << run.err.toStdString();
+    EXPECT_EQ(lngtool({"check", "German", "--strict", "--folder", folder}).status, 1);
+    EXPECT_EQ(lngtool({"check", "German", "--checks", "placeholders,numbers", "--folder", folder}).out, "");
+
+    execSql(dir.filePath("AllLanguages.Lng"), "UPDATE Languages SET German = 'löschen?' WHERE Number = 101");
+    run = lngtool({"check", "--all", "--format", "json", "--folder", folder});
+    EXPECT_EQ(run.status, 1) << "a lost %1 is an error";
+    const QJsonArray findings = QJsonDocument::fromJson(run.out.toUtf8()).array();
+    ASSERT_EQ(findings.size(), 2) << run.out.toStdString();
+    EXPECT_EQ(findings[0].toObject()["language"].toString(), "German");
+    EXPECT_EQ(findings[0].toObject()["message"].toInt(), 101);
+    EXPECT_EQ(findings[0].toObject()["check"].toString(), "placeholders");
+    EXPECT_EQ(findings[0].toObject()["severity"].toString(), "error");
+    EXPECT_EQ(findings[0].toObject()["detail"].toString(), "missing %1");
+
+    run = lngtool({"check", "German", "Russian", "--format", "junit", "--folder", folder});
+    QXmlStreamReader xml(run.out);
+    QStringList failures;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("failure"))
+            failures << xml.attributes().value("type").toString() + ": " + xml.attributes().value("message").toString();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(failures, (QStringList {"error: missing %1", "warning: the same as the English text"}));
+
+    EXPECT_EQ(lngtool({"check", "German", "--format", "yaml", "--folder", folder}).status, 2);
+    EXPECT_EQ(lngtool({"check", "German", "--checks", "spelling", "--folder", folder}).status, 2);
 }

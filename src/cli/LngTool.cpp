@@ -1,4 +1,5 @@
 #include "LngTool.h"
+#include "ToolArguments.h"
 
 #include "app/SharedState.h"
 #include "app/Workbench.h"
@@ -20,6 +21,8 @@
 
 namespace lng {
 
+using namespace cli;
+
 namespace {
 const QString kVersion = QStringLiteral("lngtool 1.4.0");
 
@@ -35,6 +38,7 @@ const std::map<QString, QString> kHelp {
         "  export LANGUAGE [--output FILE]    the exchange workbook (XLLanguages.XLS) for a language\n"
         "  check-case LANGUAGE [--second L]   the two letter-case checks against the second language\n"
         "  context NUMBER [--language L]      source lines calling a message, with calls resolved\n"
+        "  check LANGUAGE... | --all          the translation checks, for release pipelines\n"
         "  create [FILE]                      a new, empty message database\n"
         "\n"
         "options:\n"
@@ -69,6 +73,15 @@ const std::map<QString, QString> kHelp {
         "Lists the lines of GhostSources.bin that call message NUMBER, each followed by the line\n"
         "with its calls replaced by the language's texts (default: the edited language of\n"
         "KdsSettings.ini, or English).\n")},
+    {QStringLiteral("check"), QStringLiteral(
+        "usage: lngtool check [--folder DIR] LANGUAGE... | --all [--checks ID,ID] [--format text|json|junit] [--strict]\n"
+        "\n"
+        "Runs the translation checks on the database's texts: placeholders, accelerator and\n"
+        "codepage (errors); punctuation, numbers, spaces, brackets, unchanged, inconsistent and\n"
+        "length (warnings). Every finding goes to standard output (text: one line each, tab-separated:\n"
+        "language, message, check, severity, detail; json: an array; junit: a JUnit XML report),\n"
+        "the counts to standard error. Findings ignored in the window stay ignored. Exits with 1\n"
+        "when there is an error (with --strict, any finding), 0 otherwise.\n")},
     {QStringLiteral("create"), QStringLiteral(
         "usage: lngtool create [--folder DIR] [FILE]\n"
         "\n"
@@ -76,54 +89,6 @@ const std::map<QString, QString> kHelp {
         "Refuses to overwrite an existing file.\n")},
 };
 
-// Splits a command's arguments into options with values, flags and the rest.
-struct Parsed {
-    std::map<QString, QString> values;
-    QStringList flags;
-    QStringList positional;
-    QString problem;
-};
-
-Parsed parse(const QStringList &args, const QStringList &valueOptions, const QStringList &flagOptions)
-{
-    Parsed parsed;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &arg = args[i];
-        if (valueOptions.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                parsed.problem = arg + QStringLiteral(" needs a value");
-                return parsed;
-            }
-            parsed.values[arg] = args[++i];
-        } else if (flagOptions.contains(arg)) {
-            parsed.flags << arg;
-        } else if (arg.startsWith(QLatin1String("--"))) {
-            parsed.problem = QStringLiteral("unknown option ") + arg;
-            return parsed;
-        } else {
-            parsed.positional << arg;
-        }
-    }
-    return parsed;
-}
-
-LanguageCatalogue catalogue()
-{
-    LanguageCatalogue c;
-    c.fill();
-    return c;
-}
-
-// Every distinct catalogue name, in slot order.
-QStringList distinctNames()
-{
-    QStringList names;
-    for (const QString &name : catalogue().names()) {
-        if (!names.contains(name))
-            names << name;
-    }
-    return names;
-}
 } // namespace
 
 void LngTool::print(const QString &text)
@@ -159,6 +124,18 @@ QString LngTool::languageName(const QString &name)
     }
     error(QStringLiteral("unknown language \"%1\"; the languages are: %2").arg(name, names.join(QStringLiteral(", "))));
     return {};
+}
+
+bool LngTool::languageNames(const QStringList &names, QStringList *languages)
+{
+    for (const QString &name : names) {
+        const QString language = languageName(name);
+        if (language.isEmpty())
+            return false;
+        if (!languages->contains(language))
+            *languages << language;
+    }
+    return true;
 }
 
 int LngTool::run(const QStringList &arguments)
@@ -203,6 +180,8 @@ int LngTool::run(const QStringList &arguments)
         return checkCase(args);
     if (command == QLatin1String("context"))
         return context(args);
+    if (command == QLatin1String("check"))
+        return check(args);
     return create(args);
 }
 
@@ -215,13 +194,8 @@ int LngTool::build(const QStringList &args)
     if (all == !p.positional.isEmpty())
         return usage(QStringLiteral("name the languages to build, or give --all"), QStringLiteral("build"));
     QStringList languages;
-    for (const QString &name : all ? distinctNames() : p.positional) {
-        const QString language = languageName(name);
-        if (language.isEmpty())
-            return 2;
-        if (!languages.contains(language))
-            languages << language;
-    }
+    if (!languageNames(all ? distinctNames() : p.positional, &languages))
+        return 2;
     const LanguageCatalogue names = catalogue();
     std::vector<std::pair<int, QString>> builds;
     for (const QString &language : languages)

@@ -24,6 +24,7 @@ private:
     int checkCase(const QStringList &args);
     int context(const QStringList &args);
     int create(const QStringList &args);
+    int check(const QStringList &args); // in CheckCommand.cpp
 
     void print(const QString &text);
     void error(const QString &text);
@@ -31,6 +32,8 @@ private:
     // The catalogue name a command-line name stands for (exact, or letter case ignored);
     // reports the valid names and answers an empty text when there is none.
     QString languageName(const QString &name);
+    // The catalogue names of command-line names, each once; false (reported) for an unknown one.
+    bool languageNames(const QStringList &names, QStringList *languages);
     QString databasePath() const;
 
     std::FILE *m_out;

@@ -31,6 +31,7 @@ public:
 
     const QString &path() const { return m_path; }
     const sqlite::Connection &connection() const { return m_connection; }
+    sqlite::Connection &connection() { return m_connection; }
 
     // A record's message number as stored. Other programs may store it as a real or as a text;
     // a text that reads as a number is that number. `value` is NaN when the field holds no

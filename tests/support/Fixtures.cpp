@@ -76,8 +76,9 @@ void becomeUnprivileged()
 void handOver(const QString &path, int mode)
 {
     const QByteArray name = QFile::encodeName(path);
-    if (geteuid() == 0)
+    if (geteuid() == 0) {
         ASSERT_EQ(chown(name.constData(), kNobody, kNobody), 0) << name.constData();
+    }
     ASSERT_EQ(chmod(name.constData(), static_cast<mode_t>(mode)), 0) << name.constData();
 }
 
