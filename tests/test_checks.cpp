@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include "checks/TableFindings.h"
 #include "checks/TranslationChecks.h"
 
 #include <gtest/gtest.h>
@@ -90,4 +91,44 @@ TEST(TranslationChecks, AnInconsistentGroupOfThreeNamesTheOthersAndSeveritiesFol
                          "106 placeholders error: missing %1",
                      }));
     EXPECT_TRUE(TranslationChecker("German", {"numbers"}).checkAll(texts).empty());
+}
+
+// In the table: unsaved edits are checked, an edit re-checks its row and its English text's
+// group, and an ignored finding stays ignored in the database until the English text changes.
+TEST(TableFindings, EditsRecheckTheirRowAndIgnoredFindingsStayIgnored)
+{
+    test::BenchFixture f;
+    f.state.IsPasswordGiven = true;
+    f.loadWith({{101, {{2, "Open"}}}, {102, {{2, "Open"}}}, {103, {{2, "Delete %1?"}}}});
+    f.prompts.inputs = {"PLX4MOTE"};
+    f.bench->dispatcher().dispatch("ID_Unlock"); // the English column can be typed into
+    Sheet &t = f.table();
+    t.userSetText(1, 5, "Öffnen");
+    t.userSetText(2, 5, "Aufmachen");
+    t.userSetText(3, 5, "Löschen?");
+    TableFindings &findings = f.bench->findings();
+    f.bench->dispatcher().dispatch("ID_CheckTranslations");
+    const auto listed = [&] {
+        QStringList lines;
+        for (const RowFinding &rf : findings.findings())
+            lines << QStringLiteral("%1 %2").arg(rf.row).arg(rf.finding.check);
+        return lines.join(", ");
+    };
+    EXPECT_EQ(listed(), "1 inconsistent, 2 inconsistent, 3 placeholders");
+    EXPECT_EQ(f.bench->lastStatus(), "1 error, 2 warnings in 3 messages");
+
+    t.userSetText(2, 5, "Öffnen");
+    EXPECT_EQ(listed(), "3 placeholders") << "the group agrees now";
+    t.userSetText(3, 5, "%1 löschen?");
+    EXPECT_EQ(listed(), "");
+    t.userSetText(3, 5, "Löschen");
+    EXPECT_EQ(listed(), "3 placeholders, 3 punctuation");
+
+    QString error;
+    ASSERT_TRUE(findings.ignore(findings.findings().front(), &error)) << error.toStdString();
+    EXPECT_EQ(listed(), "3 punctuation");
+    findings.runAll();
+    EXPECT_EQ(listed(), "3 punctuation") << "kept in the database";
+    t.userSetText(3, 3, "Remove %1?"); // the English text changed: the finding is back
+    EXPECT_EQ(listed(), "3 placeholders, 3 punctuation");
 }

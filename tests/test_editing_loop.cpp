@@ -4,9 +4,11 @@
 #include "app/MainForm.h"
 #include "grid/CellMoves.h"
 #include "grid/SheetView.h"
+#include "checks/FindingsPane.h"
 #include "tools/FilterPane.h"
 
 #include <QComboBox>
+#include <QTreeWidget>
 
 #include <QAction>
 #include <QApplication>
@@ -205,4 +207,32 @@ TEST(EditingLoop, ACutOffTextShowsWholeAsATooltip)
     };
     EXPECT_EQ(tipAt(1), QString()) << "\"Edit\" fits";
     EXPECT_EQ(tipAt(0), longText);
+}
+
+// F7 runs the checks into the results pane; activating a line puts the active cell on the
+// row's edited cell; the filter shows the messages with findings.
+TEST(EditingLoop, TheChecksPaneListsFindingsAndJumpsToThem)
+{
+    LoopFixture f;
+    f.bench.table().SetCellText(3, 5, "View.");
+    f.view().setFocus();
+    QTest::keyClick(&f.view(), Qt::Key_F7);
+    QCoreApplication::processEvents();
+    FindingsPane *pane = f.form->findingsPane();
+    ASSERT_TRUE(pane->isVisible());
+    EXPECT_EQ(pane->summary()->text(), "0 errors, 1 warning in 3 messages");
+    ASSERT_EQ(pane->list()->topLevelItemCount(), 1);
+    QTreeWidgetItem *item = pane->list()->topLevelItem(0);
+    EXPECT_EQ(item->text(0), "103");
+    EXPECT_EQ(item->text(1), "punctuation");
+    EXPECT_TRUE(f.view().model()->headerData(2, Qt::Vertical, Qt::DecorationRole).isValid()) << "row 3 is marked";
+    EXPECT_FALSE(f.view().model()->headerData(1, Qt::Vertical, Qt::DecorationRole).isValid());
+    emit pane->list()->itemActivated(item, 0);
+    EXPECT_EQ(f.bench.table().ActiveRow(), 3);
+    EXPECT_EQ(f.bench.table().ActiveColumn(), 5);
+
+    f.form->findChild<QAction *>("ID_FilterFindingsAction")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(f.view().isRowHidden(0));
+    EXPECT_FALSE(f.view().isRowHidden(2));
 }

@@ -7,6 +7,7 @@
 #include "grid/SheetView.h"
 #include "settings/SettingsChoice.h"
 #include "settings/SettingsDialog.h"
+#include "checks/FindingsPane.h"
 #include "tools/FilterPane.h"
 #include "tools/FindDlg.h"
 #include "context/ContextCommand.h"
@@ -73,6 +74,7 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
         [this] { m_table->commitEditing(); });
     createStatusBar();
     createFilterPane();
+    createFindingsPane();
     bindWindowCommands();
     // The title marks unsaved work; whatever changes the flag, an edit, an undo or a command,
     // is followed by this.
@@ -197,6 +199,31 @@ void MainForm::createFilterPane()
         view->addSeparator();
         view->addAction(m_filterPane->toggleViewAction());
     }
+}
+
+void MainForm::createFindingsPane()
+{
+    m_findingsPane = new FindingsPane(m_bench, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_findingsPane);
+    m_findingsPane->hide(); // until the checks run
+    auto *check = new QAction(tr("Check &Translations"), this);
+    check->setObjectName(QStringLiteral("ID_CheckTranslations"));
+    check->setShortcut(QKeySequence(Qt::Key_F7));
+    connect(check, &QAction::triggered, this, [this] {
+        m_table->commitEditing();
+        m_bench.dispatcher().dispatch(QStringLiteral("ID_CheckTranslations"));
+        m_findingsPane->show();
+        m_findingsPane->raise();
+    });
+    if (QMenu *tools = menuBar()->findChild<QMenu *>(QStringLiteral("ToolsMenu"))) {
+        tools->addSeparator();
+        tools->addAction(check);
+    }
+    if (QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("ViewMenu")))
+        view->addAction(m_findingsPane->toggleViewAction());
+    // Rows with findings are marked in the row header; the cells keep their fills.
+    m_table->sheetModel()->setRowMarker([this](int row) { return m_bench.findings().rowHasFindings(row); });
+    connect(&m_bench.findings(), &TableFindings::changed, m_table->sheetModel(), &SheetModel::rowMarksChanged);
 }
 
 void MainForm::createStatusBar()

@@ -11,6 +11,7 @@ class QToolBar;
 namespace lng {
 
 class FilterPane;
+class FindingsPane;
 class FindDlg;
 class SheetView;
 
@@ -26,6 +27,7 @@ public:
     QToolBar *toolbar() const { return m_toolbar; }
     FindDlg *findDialog() const;
     FilterPane *filterPane() const { return m_filterPane; }
+    FindingsPane *findingsPane() const { return m_findingsPane; }
     // The action of a tool, found by its identifier.
     QAction *toolAction(const QString &identifier) const;
 
@@ -44,6 +46,7 @@ private:
     void fitColumnsToWindow();
     void createStatusBar();
     void createFilterPane();
+    void createFindingsPane();
     // The title's modified mark and the status bar's figures, after anything that may change them.
     void showWorkState();
 
@@ -54,6 +57,7 @@ private:
     SheetView *m_exchange = nullptr;
     QPointer<FindDlg> m_findDialog;
     FilterPane *m_filterPane = nullptr;
+    FindingsPane *m_findingsPane = nullptr;
     QLabel *m_progressLabel = nullptr;
     QLabel *m_unsavedLabel = nullptr;
     QLabel *m_lockLabel = nullptr;

@@ -88,6 +88,7 @@ void buildMenuBar(QMainWindow &window, Workbench &bench, const std::function<QAc
     addTools(view, {"ID_Settings", "ID_Context"});
 
     QMenu *tools = bar->addMenu(QObject::tr("&Tools"));
+    tools->setObjectName(QStringLiteral("ToolsMenu"));
     addTools(tools, {"ID_Rows", "ID_FindBlank", "ID_CheckCase"});
 }
 

@@ -54,6 +54,11 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     bindExchangeCommands(*this);
     bindMovingOn(*this);
     bindRowFilter(*this);
+    m_findings = std::make_unique<TableFindings>(*this);
+    m_dispatcher.bind(QStringLiteral("ID_CheckTranslations"), [this] {
+        m_findings->runAll();
+        status(m_findings->summary());
+    });
     // Many rows change at once on an undo or redo: count them again.
     QObject::connect(&m_history.stack(), &QUndoStack::indexChanged, &m_progress, &TranslationProgress::recount);
 }
@@ -97,6 +102,7 @@ bool Workbench::LoadTable()
         m_history.startAfresh(); // the table is the database's again
         rowFilter = {};
         applyRowFilter(m_table, rowFilter);
+        m_findings->clear(); // they were of other texts
     }
     m_progress.recount();
     return loaded;

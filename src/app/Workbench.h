@@ -3,6 +3,7 @@
 #include "CommandDispatcher.h"
 #include "Prompts.h"
 #include "SharedState.h"
+#include "checks/TableFindings.h"
 #include "db/StoredSnapshot.h"
 #include "grid/Sheet.h"
 #include "tools/FindEngine.h"
@@ -11,6 +12,7 @@
 #include "undo/TableHistory.h"
 
 #include <functional>
+#include <memory>
 
 namespace lng {
 
@@ -43,6 +45,7 @@ public:
     CommandDispatcher &dispatcher() { return m_dispatcher; }
     TableHistory &history() { return m_history; }
     TranslationProgress &progress() { return m_progress; }
+    TableFindings &findings() { return *m_findings; }
 
     const QString &folder() const { return m_folder; }
     QString pathOf(const QString &fileName) const;
@@ -100,6 +103,7 @@ private:
     CommandDispatcher m_dispatcher;
     TableHistory m_history {m_table, m_state};
     TranslationProgress m_progress {m_table};
+    std::unique_ptr<TableFindings> m_findings;
     std::function<void(const QString &)> m_statusReporter;
     QString m_lastStatus;
     StoredSnapshot m_snapshot;

@@ -2,8 +2,10 @@
 
 #include "app/Geometry.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QMetaObject>
+#include <QStyle>
 
 namespace lng {
 
@@ -73,11 +75,23 @@ bool SheetModel::setData(const QModelIndex &index, const QVariant &value, int ro
 
 QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    if (orientation == Qt::Vertical && m_rowMarker && m_rowMarker(section + 1)) {
+        if (role == Qt::DecorationRole)
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (role == Qt::ToolTipRole)
+            return tr("The translation checks found something in this row");
+    }
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (orientation == Qt::Horizontal)
         return m_sheet.ColumnHeading(section + 1);
     return section + 1;
+}
+
+void SheetModel::rowMarksChanged()
+{
+    if (m_rows > 0)
+        emit headerDataChanged(Qt::Vertical, 0, m_rows - 1);
 }
 
 Qt::ItemFlags SheetModel::flags(const QModelIndex &index) const

@@ -5,6 +5,8 @@
 #include <QAbstractTableModel>
 #include <QPointer>
 
+#include <functional>
+
 namespace lng {
 
 // Shows a sheet to a QTableView: RowLimit rows, the sheet's columns, fills as backgrounds,
@@ -27,6 +29,10 @@ public:
     // Sends the changes gathered so far (normally done on the next event-loop turn).
     void flushChanges();
 
+    // Rows to mark in the row header (with an icon and a tooltip), by row from 1.
+    void setRowMarker(std::function<bool(int row)> marker) { m_rowMarker = std::move(marker); }
+    void rowMarksChanged();
+
 private:
     void onStructureChanged();
 
@@ -35,6 +41,7 @@ private:
     int m_columns = 0;
     bool m_flushQueued = false;
     bool m_protected = false;
+    std::function<bool(int)> m_rowMarker;
 };
 
 } // namespace lng

@@ -17,11 +17,12 @@ struct Choice {
     const char *identifier;
     const char *text;
 };
-constexpr std::array<Choice, 4> kChoices {{
+constexpr std::array<Choice, 5> kChoices {{
     {"ID_FilterAll", "All rows"},
     {"ID_FilterMessages", "Messages only"},
     {"ID_FilterUntranslated", "Untranslated"},
     {"ID_FilterContaining", "Containing\u2026"},
+    {"ID_FilterFindings", "Messages with findings"},
 }};
 } // namespace
 

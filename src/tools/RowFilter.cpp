@@ -51,6 +51,9 @@ void applyRowFilter(Sheet &table, const RowFilter &filter)
             case RowFilterMode::Containing:
                 shown = contains(row);
                 break;
+            case RowFilterMode::WithFindings:
+                shown = std::binary_search(filter.rows.begin(), filter.rows.end(), row);
+                break;
             }
             hidden[static_cast<std::size_t>(row - 1)] = !shown;
         }
@@ -74,6 +77,13 @@ void bindRowFilter(Workbench &bench)
     bindMode("ID_FilterMessages", RowFilterMode::MessagesOnly);
     bindMode("ID_FilterUntranslated", RowFilterMode::Untranslated);
     bindMode("ID_FilterContaining", RowFilterMode::Containing);
+    bench.dispatcher().bind(QStringLiteral("ID_FilterFindings"), [&bench] {
+        if (!bench.findings().hasRun())
+            bench.findings().runAll();
+        bench.rowFilter.mode = RowFilterMode::WithFindings;
+        bench.rowFilter.rows = bench.findings().rowsWithFindings();
+        applyRowFilter(bench.table(), bench.rowFilter);
+    });
 }
 
 } // namespace lng

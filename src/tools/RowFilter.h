@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace lng {
 
 class Sheet;
@@ -13,11 +15,13 @@ enum class RowFilterMode {
     MessagesOnly, // rows with a message number
     Untranslated, // messages whose edited cell is empty after trimming
     Containing,   // rows with the text in any column, letter case ignored
+    WithFindings, // rows the translation checks found something in
 };
 
 struct RowFilter {
     RowFilterMode mode = RowFilterMode::AllRows;
-    QString text; // for Containing
+    QString text;           // for Containing
+    std::vector<int> rows;  // for WithFindings: the rows with findings, ascending
 
     bool operator==(const RowFilter &) const = default;
 };
@@ -28,7 +32,7 @@ struct RowFilter {
 void applyRowFilter(Sheet &table, const RowFilter &filter);
 
 // Binds ID_FilterAll, ID_FilterMessages, ID_FilterUntranslated and ID_FilterContaining (with the
-// workbench's filter text), each applying its filter again to the table as it stands.
+// workbench's filter text) and ID_FilterFindings, each applying its filter again to the table as it stands.
 void bindRowFilter(Workbench &bench);
 
 } // namespace lng
