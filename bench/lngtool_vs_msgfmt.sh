@@ -25,9 +25,11 @@ mean_ms() {
 build_one=$(mean_ms "$bin/lngtool" build Spanish --folder "$work")
 build_all=$(mean_ms "$bin/lngtool" build --all --folder "$work")
 stats=$(mean_ms "$bin/lngtool" stats --folder "$work")
+check_all=$(mean_ms "$bin/lngtool" check --all --folder "$work")
 printf '%-34s %8s ms\n' "lngtool build Spanish" "$build_one"
 printf '%-34s %8s ms   (goal <= 150)\n' "lngtool build --all" "$build_all"
 printf '%-34s %8s ms   (goal <= 50)\n' "lngtool stats" "$stats"
+printf '%-34s %8s ms   (goal <= 300)\n' "lngtool check --all" "$check_all"
 if command -v msgfmt >/dev/null 2>&1; then
     msgfmt_ms=$(mean_ms msgfmt -o "$work/Spanish.mo" "$work/Spanish.po")
     printf '%-34s %8s ms\n' "msgfmt Spanish.po (9,999 messages)" "$msgfmt_ms"

@@ -4,6 +4,9 @@
 #include "db/MessageDatabase.h"
 
 #include <algorithm>
+#include <atomic>
+#include <map>
+#include <thread>
 
 namespace lng {
 
@@ -25,7 +28,9 @@ bool checkDatabase(const QString &path, const std::vector<std::pair<int, QString
     if (!db.open(path, MessageDatabase::Access::ReadOnly, error) || !db.readRecords(fields, &records, error)
         || !ignored.read(db, error))
         return false;
-    for (std::size_t l = 0; l < languages.size(); ++l) {
+    // Each language on its own, on as many cores as there are: the records are only read.
+    results->resize(languages.size());
+    const auto checkLanguage = [&](std::size_t l) {
         const auto &[field, name] = languages[l];
         LanguageFindings result {name, field, 0, {}};
         std::vector<CheckedText> texts;
@@ -47,8 +52,20 @@ bool checkDatabase(const QString &path, const std::vector<std::pair<int, QString
             if (!ignored.contains(finding.number, field, finding.check, text->english))
                 result.findings.push_back(std::move(finding));
         }
-        results->push_back(std::move(result));
-    }
+        (*results)[l] = std::move(result);
+    };
+    std::atomic<std::size_t> next {0};
+    const auto worker = [&] {
+        for (std::size_t l; (l = next++) < languages.size();)
+            checkLanguage(l);
+    };
+    const std::size_t threads = std::min<std::size_t>(languages.size(), std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> pool;
+    for (std::size_t t = 1; t < threads; ++t)
+        pool.emplace_back(worker);
+    worker();
+    for (std::thread &thread : pool)
+        thread.join();
     return true;
 }
 

@@ -21,9 +21,11 @@ struct Markers {
 
 Markers markersOf(const QString &text)
 {
-    static const QRegularExpression printf(QStringLiteral(
+    if (!text.contains(QLatin1Char('%')) && !text.contains(QLatin1Char('{')))
+        return {}; // most texts: no regular expression needed
+    thread_local const QRegularExpression printf(QStringLiteral(
         "%(?:%|(\\d+\\$)?[-+ #0]*(?:\\d+|\\*)?(?:\\.(?:\\d+|\\*))?(?:hh|h|ll|l|L|q|j|z|t|I64)?[diouxXeEfFgGaAcsSpn]|[1-9]\\d?)"));
-    static const QRegularExpression brace(QStringLiteral("\\{(?:\\d+|[A-Za-z_][A-Za-z0-9_]*)\\}"));
+    thread_local const QRegularExpression brace(QStringLiteral("\\{(?:\\d+|[A-Za-z_][A-Za-z0-9_]*)\\}"));
     Markers markers;
     for (auto it = printf.globalMatch(text); it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
@@ -86,6 +88,8 @@ struct Accelerators {
 Accelerators acceleratorsOf(const QString &text)
 {
     Accelerators result;
+    if (!text.contains(QLatin1Char('&')))
+        return result;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] != QLatin1Char('&'))
             continue;
@@ -147,8 +151,10 @@ std::optional<QString> punctuationFault(const QString &english, const QString &t
 
 QStringList numbersIn(QString text)
 {
-    static const QRegularExpression markers(QStringLiteral("%\\d+(?:\\$\\w)?|\\{\\d+\\}"));
-    static const QRegularExpression number(QStringLiteral("\\d+(?:[.,]\\d+)?"));
+    if (std::none_of(text.begin(), text.end(), [](QChar ch) { return ch.isDigit(); }))
+        return {};
+    thread_local const QRegularExpression markers(QStringLiteral("%\\d+(?:\\$\\w)?|\\{\\d+\\}"));
+    thread_local const QRegularExpression number(QStringLiteral("\\d+(?:[.,]\\d+)?"));
     text.remove(markers);
     QStringList numbers;
     for (auto it = number.globalMatch(text); it.hasNext();)
@@ -174,20 +180,46 @@ std::optional<QString> numbersFault(const QString &english, const QString &trans
 
 bool balanced(const QString &text)
 {
-    QString open;
+    std::vector<char16_t> open;
+    int straight = 0;
+    int guillemets = 0;
+    int curly = 0;
     for (QChar ch : text) {
-        const int opening = QStringLiteral("([{").indexOf(ch);
-        const int closing = QStringLiteral(")]}").indexOf(ch);
-        if (opening >= 0) {
-            open.append(ch);
-        } else if (closing >= 0) {
-            if (open.isEmpty() || open.back() != QStringLiteral("([{")[closing])
+        switch (ch.unicode()) {
+        case u'(':
+        case u'[':
+        case u'{':
+            open.push_back(ch.unicode());
+            break;
+        case u')':
+        case u']':
+        case u'}': {
+            const char16_t opening = ch == QLatin1Char(')') ? u'(' : ch == QLatin1Char(']') ? u'[' : u'{';
+            if (open.empty() || open.back() != opening)
                 return false;
-            open.chop(1);
+            open.pop_back();
+            break;
+        }
+        case u'"':
+            ++straight;
+            break;
+        case u'\u00AB':
+            ++guillemets;
+            break;
+        case u'\u00BB':
+            --guillemets;
+            break;
+        case u'\u201C':
+            ++curly;
+            break;
+        case u'\u201D':
+            --curly;
+            break;
+        default:
+            break;
         }
     }
-    return open.isEmpty() && text.count(QLatin1Char('"')) % 2 == 0 && text.count(QChar(0x00AB)) == text.count(QChar(0x00BB))
-           && text.count(QChar(0x201C)) == text.count(QChar(0x201D));
+    return open.empty() && straight % 2 == 0 && guillemets == 0 && curly == 0;
 }
 
 bool isExemptFromUnchanged(const QString &text)
@@ -219,6 +251,10 @@ TranslationChecker::TranslationChecker(const QString &language, const QStringLis
     , m_checks(checks.isEmpty() ? checkIds() : checks)
     , m_encoder(std::make_unique<CodePageEncoder>(codePageForLanguage(language)))
 {
+    for (const QString &check : m_checks) {
+        if (const qsizetype index = checkIds().indexOf(check); index >= 0)
+            m_on |= 1u << index;
+    }
 }
 
 TranslationChecker::~TranslationChecker() = default;
@@ -229,14 +265,15 @@ void TranslationChecker::checkOne(const CheckedText &text, std::vector<Finding> 
     const QString &translation = text.translation;
     if (translation.trimmed().isEmpty())
         return;
-    const auto add = [&](const char *check, const std::optional<QString> &detail) {
-        const QString id = QString::fromLatin1(check);
-        if (detail && m_checks.contains(id))
-            findings.push_back({text.number, id, severityOf(id), *detail});
+    const auto add = [&](Check check, const std::optional<QString> &detail) {
+        if (detail)
+            findings.push_back({text.number, checkIds()[check], check < Punctuation ? Severity::Error : Severity::Warning, *detail});
     };
-    add("placeholders", placeholderFault(english, translation));
-    add("accelerator", acceleratorFault(english, translation));
-    if (m_checks.contains(QStringLiteral("codepage")) && m_encoder->isValid()) {
+    if (on(Placeholders))
+        add(Placeholders, placeholderFault(english, translation));
+    if (on(Accelerator))
+        add(Accelerator, acceleratorFault(english, translation));
+    if (on(Codepage) && m_encoder->isValid()) {
         QByteArray out;
         if (!m_encoder->encode(translation, out)) {
             QString lost;
@@ -248,28 +285,28 @@ void TranslationChecker::checkOne(const CheckedText &text, std::vector<Finding> 
                     lost += ch;
                 i += length - 1;
             }
-            add("codepage", QStringLiteral("code page %1 cannot hold \"%2\", which would become \"?\"")
+            add(Codepage, QStringLiteral("code page %1 cannot hold \"%2\", which would become \"?\"")
                                 .arg(m_encoder->codePage()).arg(lost));
         }
     }
-    if (!english.trimmed().isEmpty()) {
-        add("punctuation", punctuationFault(english, translation, m_language));
-        add("numbers", numbersFault(english, translation));
-    }
-    const QString inner = translation.trimmed();
-    if (inner.contains(QLatin1String("  ")) && !english.trimmed().contains(QLatin1String("  ")))
-        add("spaces", QStringLiteral("doubled spaces"));
-    if (balanced(english) && !balanced(translation))
-        add("brackets", QStringLiteral("unbalanced brackets or quotes"));
-    if (m_language != QLatin1String("English") && translation == english && !isExemptFromUnchanged(english))
-        add("unchanged", QStringLiteral("the same as the English text"));
-    if (translation.size() > english.size() * 2.5 && translation.size() >= english.size() + 15 && !english.isEmpty())
-        add("length", QStringLiteral("%1 characters for %2 in English").arg(translation.size()).arg(english.size()));
+    const bool hasEnglish = std::any_of(english.begin(), english.end(), [](QChar ch) { return !ch.isSpace(); });
+    if (hasEnglish && on(Punctuation))
+        add(Punctuation, punctuationFault(english, translation, m_language));
+    if (hasEnglish && on(Numbers))
+        add(Numbers, numbersFault(english, translation));
+    if (on(Spaces) && translation.trimmed().contains(QLatin1String("  ")) && !english.trimmed().contains(QLatin1String("  ")))
+        add(Spaces, QStringLiteral("doubled spaces"));
+    if (on(Brackets) && !balanced(translation) && balanced(english))
+        add(Brackets, QStringLiteral("unbalanced brackets or quotes"));
+    if (on(Unchanged) && m_language != QLatin1String("English") && translation == english && !isExemptFromUnchanged(english))
+        add(Unchanged, QStringLiteral("the same as the English text"));
+    if (on(Length) && translation.size() > english.size() * 2.5 && translation.size() >= english.size() + 15 && !english.isEmpty())
+        add(Length, QStringLiteral("%1 characters for %2 in English").arg(translation.size()).arg(english.size()));
 }
 
 void TranslationChecker::checkConsistency(const std::vector<CheckedText> &texts, std::vector<Finding> &findings) const
 {
-    if (!m_checks.contains(QStringLiteral("inconsistent")))
+    if (!on(Inconsistent))
         return;
     std::map<QString, std::vector<const CheckedText *>> byEnglish;
     for (const CheckedText &text : texts) {
@@ -279,19 +316,29 @@ void TranslationChecker::checkConsistency(const std::vector<CheckedText> &texts,
     for (const auto &[english, group] : byEnglish) {
         if (group.size() < 2)
             continue;
-        std::set<QString> translations;
+        // Numbers by translation; a message names the first few of the other translations'.
+        std::map<QString, std::vector<std::int64_t>> byTranslation;
         for (const CheckedText *text : group)
-            translations.insert(text->translation);
-        if (translations.size() < 2)
+            byTranslation[text->translation].push_back(text->number);
+        if (byTranslation.size() < 2)
             continue;
+        constexpr std::size_t kNamed = 10;
         for (const CheckedText *text : group) {
             QStringList others;
-            for (const CheckedText *other : group) {
-                if (other != text && other->translation != text->translation)
-                    others << QString::number(other->number);
+            std::size_t count = 0;
+            for (const auto &[translation, numbers] : byTranslation) {
+                if (translation == text->translation)
+                    continue;
+                count += numbers.size();
+                for (std::size_t i = 0; i < numbers.size() && static_cast<std::size_t>(others.size()) < kNamed; ++i)
+                    others << QString::number(numbers[i]);
             }
+            std::sort(others.begin(), others.end(), [](const QString &a, const QString &b) { return a.toLongLong() < b.toLongLong(); });
+            QString named = others.join(QStringLiteral(", "));
+            if (count > kNamed)
+                named += QStringLiteral(" and %1 more").arg(count - kNamed);
             findings.push_back({text->number, QStringLiteral("inconsistent"), Severity::Warning,
-                                QStringLiteral("the same English text is translated otherwise in %1").arg(others.join(QStringLiteral(", ")))});
+                                QStringLiteral("the same English text is translated otherwise in %1").arg(named)});
         }
     }
 }

@@ -52,8 +52,13 @@ public:
     bool runs(const QString &check) const { return m_checks.contains(check); }
 
 private:
+    // The checks by their place in checkIds().
+    enum Check { Placeholders, Accelerator, Codepage, Punctuation, Numbers, Spaces, Brackets, Unchanged, Inconsistent, Length };
+    bool on(Check check) const { return m_on & (1u << check); }
+
     QString m_language;
     QStringList m_checks;
+    unsigned m_on = 0;
     std::unique_ptr<CodePageEncoder> m_encoder;
 };
 
