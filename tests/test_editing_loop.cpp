@@ -8,6 +8,7 @@
 #include "tools/FilterPane.h"
 
 #include <QComboBox>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include <QAction>
@@ -235,4 +236,11 @@ TEST(EditingLoop, TheChecksPaneListsFindingsAndJumpsToThem)
     QCoreApplication::processEvents();
     EXPECT_TRUE(f.view().isRowHidden(0));
     EXPECT_FALSE(f.view().isRowHidden(2));
+
+    pane->list()->setCurrentItem(pane->list()->topLevelItem(0));
+    QTest::mouseClick(pane->ignoreButton(), Qt::LeftButton);
+    EXPECT_EQ(pane->list()->topLevelItemCount(), 0);
+    EXPECT_EQ(pane->summary()->text(), "0 errors, 0 warnings in 3 messages");
+    QTest::keyClick(&f.view(), Qt::Key_F7);
+    EXPECT_EQ(pane->list()->topLevelItemCount(), 0) << "ignored for good";
 }
