@@ -50,7 +50,7 @@ TEST(History, TypingPasteAndClearAreStepsBothWays)
     }
     EXPECT_FALSE(f.state.IsModified) << "back to what was loaded";
     EXPECT_FALSE(stack.canUndo());
-    for (const QString &expected : {"Datei|Edit|View", "Datei|Bearbeiten|Ansicht", "||Ansicht"}) {
+    for (const char *expected : {"Datei|Edit|View", "Datei|Bearbeiten|Ansicht", "||Ansicht"}) {
         f.bench->dispatcher().dispatch("ID_Redo");
         EXPECT_EQ(column5(t), expected);
         EXPECT_TRUE(f.state.IsModified);

@@ -75,13 +75,15 @@ TEST(FirstSize, TheWindowFitsTheScreenAndTheEditedColumnIsInView)
         shrunk = shrunk || grid->columnWidth(col) < 10679 * zero / 256 + 5;
     }
     const int rightEdge = grid->columnViewportPosition(4) + grid->columnWidth(4);
-    if (grid->columnWidth(1) > minimum + 1)
+    if (grid->columnWidth(1) > minimum + 1) {
         EXPECT_LE(rightEdge, grid->viewport()->width() + grid->verticalScrollBar()->sizeHint().width()) << "column 5 in view";
+    }
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(available.contains(f.form.geometry())) << "the window fits the screen";
     EXPECT_GE(f.form.geometry().top(), available.top()) << "title bar in reach";
-    if (!shrunk)
+    if (!shrunk) {
         EXPECT_LE(rightEdge, grid->viewport()->width() + grid->verticalScrollBar()->sizeHint().width());
+    }
 }
 
 TEST(FirstSize, ShrinkToFitGivesUpWidthInProportion)

@@ -87,13 +87,14 @@ TEST(RowFilter, EachModeHidesWhatItLeavesOutAndSearchSkipsIt)
         QString shown; // rows 1..5 shown
     };
     const Case cases[] = {
-        {{RowFilterMode::AllRows, {}}, "1 2 3 4 5"},
-        {{RowFilterMode::MessagesOnly, {}}, "1 2 4 5"},
-        {{RowFilterMode::Untranslated, {}}, "2 5"},
-        {{RowFilterMode::Containing, "FILE"}, "1 4"},
-        {{RowFilterMode::Containing, "MENU"}, "1"},
-        {{RowFilterMode::Containing, "102"}, "2"},
-        {{RowFilterMode::Containing, ""}, "1 2 3 4 5"},
+        {{RowFilterMode::AllRows, {}, {}}, "1 2 3 4 5"},
+        {{RowFilterMode::MessagesOnly, {}, {}}, "1 2 4 5"},
+        {{RowFilterMode::Untranslated, {}, {}}, "2 5"},
+        {{RowFilterMode::Containing, "FILE", {}}, "1 4"},
+        {{RowFilterMode::Containing, "MENU", {}}, "1"},
+        {{RowFilterMode::Containing, "102", {}}, "2"},
+        {{RowFilterMode::Containing, "", {}}, "1 2 3 4 5"},
+        {{RowFilterMode::WithFindings, {}, {2, 4}}, "2 4"},
     };
     for (const Case &c : cases) {
         applyRowFilter(f.table(), c.filter);
@@ -105,7 +106,7 @@ TEST(RowFilter, EachModeHidesWhatItLeavesOutAndSearchSkipsIt)
         EXPECT_EQ(shown.join(' '), c.shown) << c.filter.text.toStdString();
     }
 
-    applyRowFilter(f.table(), {RowFilterMode::Untranslated, {}});
+    applyRowFilter(f.table(), {RowFilterMode::Untranslated, {}, {}});
     FindOptions options;
     options.text = "file";
     f.table().setActiveCell(2, 5);

@@ -55,12 +55,13 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     bindMovingOn(*this);
     bindRowFilter(*this);
     m_findings = std::make_unique<TableFindings>(*this);
+    m_recovery = std::make_unique<RecoverySession>(*this);
     m_dispatcher.bind(QStringLiteral("ID_CheckTranslations"), [this] {
         m_findings->runAll();
         status(m_findings->summary());
     });
-    // Many rows change at once on an undo or redo: count them again.
-    QObject::connect(&m_history.stack(), &QUndoStack::indexChanged, &m_progress, &TranslationProgress::recount);
+    // Many rows change at once on an undo, a redo or an import: count them again.
+    QObject::connect(&m_history, &TableHistory::manyCellsChanged, &m_progress, &TranslationProgress::recount);
 }
 
 void Workbench::status(const QString &text)
@@ -68,6 +69,14 @@ void Workbench::status(const QString &text)
     m_lastStatus = text;
     if (m_statusReporter)
         m_statusReporter(text);
+}
+
+Workbench::~Workbench()
+{
+    // The journal's last edits reach the disk; with nothing unsaved no journal is left.
+    if (!m_state.IsModified)
+        m_recovery->discard();
+    m_recovery.reset();
 }
 
 QString Workbench::pathOf(const QString &fileName) const
@@ -103,6 +112,7 @@ bool Workbench::LoadTable()
         rowFilter = {};
         applyRowFilter(m_table, rowFilter);
         m_findings->clear(); // they were of other texts
+        m_recovery->afterLoad();
     }
     m_progress.recount();
     return loaded;
@@ -110,7 +120,18 @@ bool Workbench::LoadTable()
 
 bool Workbench::SaveTable()
 {
+    if (IsLoaded && !m_recovery->editingElsewhere().isEmpty()) {
+        critical(texts::cannotSaveToDatabase(databasePath(), QStringLiteral("another window has it open for editing")));
+        return true;
+    }
     const bool nothingSaved = saveTable(*this, m_saveRowObserver);
+    if (!nothingSaved) {
+        // The journal keeps only what the save did not write.
+        std::set<int> written {m_state.EditedLanguageField};
+        if (m_state.IsUnlocked)
+            written.insert({1, 2, m_state.SecondLanguageField});
+        m_recovery->afterSave(!m_state.IsModified, written);
+    }
     if (!nothingSaved && !m_state.IsModified)
         m_history.markSaved();
     if (!nothingSaved) {
@@ -128,8 +149,10 @@ bool Workbench::saveFirstPrompt()
     if (!m_state.IsModified)
         return true;
     const Answer answer = m_prompts.message(texts::SaveChangesFirst, Buttons::YesNo, Icon::Question, texts::SaveChangesTitle);
-    if (answer != Answer::Yes)
+    if (answer != Answer::Yes) {
+        m_recovery->discard(); // the command goes on and the edits are given up
         return true;
+    }
     const bool nothingSaved = SaveTable();
     yield();
     return !nothingSaved;
@@ -143,6 +166,7 @@ bool Workbench::closePrompt(bool startedByUser)
     case Answer::Yes:
         return !SaveTable();
     case Answer::No:
+        m_recovery->discard();
         return true;
     default:
         return false;

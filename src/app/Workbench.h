@@ -5,6 +5,7 @@
 #include "SharedState.h"
 #include "checks/TableFindings.h"
 #include "db/StoredSnapshot.h"
+#include "recovery/RecoverySession.h"
 #include "grid/Sheet.h"
 #include "tools/FindEngine.h"
 #include "tools/RowFilter.h"
@@ -36,6 +37,7 @@ inline bool isTableMessageNumber(double n)
 class Workbench {
 public:
     Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard, QString folder);
+    ~Workbench();
 
     SharedState &state() { return m_state; }
     Prompts &prompts() { return m_prompts; }
@@ -46,6 +48,7 @@ public:
     TableHistory &history() { return m_history; }
     TranslationProgress &progress() { return m_progress; }
     TableFindings &findings() { return *m_findings; }
+    RecoverySession &recovery() { return *m_recovery; }
 
     const QString &folder() const { return m_folder; }
     QString pathOf(const QString &fileName) const;
@@ -104,6 +107,7 @@ private:
     TableHistory m_history {m_table, m_state};
     TranslationProgress m_progress {m_table};
     std::unique_ptr<TableFindings> m_findings;
+    std::unique_ptr<RecoverySession> m_recovery;
     std::function<void(const QString &)> m_statusReporter;
     QString m_lastStatus;
     StoredSnapshot m_snapshot;

@@ -62,6 +62,8 @@ private:
             for (const Change &change : m_changes)
                 put(change);
         }
+        m_history.notify(m_changes);
+        emit m_history.manyCellsChanged();
         // The active cell follows the step, so the user sees what came back.
         const Change &first = m_changes.front();
         table.setActiveCell(first.row, first.col);
@@ -135,6 +137,7 @@ bool TableHistory::recordChange(const QString &label, int rows, const std::vecto
         }
     }
     push(label, std::move(changes));
+    emit manyCellsChanged();
     return result;
 }
 
@@ -142,7 +145,16 @@ void TableHistory::push(const QString &label, std::vector<Change> changes)
 {
     if (changes.empty())
         return;
+    notify(changes);
     m_stack.push(new Step(*this, label, std::move(changes)));
+}
+
+void TableHistory::notify(const std::vector<Change> &changes) const
+{
+    if (!m_observer)
+        return;
+    for (const Change &change : changes)
+        m_observer(change.row, change.col);
 }
 
 QString TableHistory::messageOf(int row) const

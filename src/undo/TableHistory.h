@@ -44,7 +44,16 @@ public:
     // no cell changed.
     bool recordChange(const QString &label, int rows, const std::vector<int> &columns, const std::function<bool()> &change);
 
+    // Called for every cell a step changes, when it is made, undone or redone.
+    void setCellObserver(std::function<void(int row, int col)> observer) { m_observer = std::move(observer); }
+
     void startAfresh(); // after a load
+
+signals:
+    // Many cells changed at once: an undo, a redo, or a recorded change of the program's.
+    void manyCellsChanged();
+
+public:
     void markSaved();   // after a save that stored everything
 
 private:
@@ -60,6 +69,7 @@ private:
     void cellEdited(int row, int col);
     void groupFinished(Sheet::EditKind kind);
     void push(const QString &label, std::vector<Change> changes);
+    void notify(const std::vector<Change> &changes) const;
     QString messageOf(int row) const;
 
     Sheet &m_table;
@@ -67,6 +77,7 @@ private:
     QUndoStack m_stack;
     std::vector<Change> m_pending; // edits of the user's edit in progress
     bool m_inGroup = false;
+    std::function<void(int, int)> m_observer;
 };
 
 } // namespace lng
