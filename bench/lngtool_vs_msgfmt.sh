@@ -32,6 +32,10 @@ printf '%-34s %8s ms   (goal <= 50)\n' "lngtool stats" "$stats"
 printf '%-34s %8s ms   (goal <= 300)\n' "lngtool check --all" "$check_all"
 if command -v msgfmt >/dev/null 2>&1; then
     msgfmt_ms=$(mean_ms msgfmt -o "$work/Spanish.mo" "$work/Spanish.po")
+    export_po=$(mean_ms "$bin/lngtool" export Spanish --format po --output "$work/export.po" --folder "$work")
+    msgfmt_ours=$(mean_ms msgfmt -o "$work/export.mo" "$work/export.po")
+    printf '%-34s %8s ms\n' "lngtool export --format po" "$export_po"
+    printf '%-34s %8s ms   (goal: export no slower)\n' "msgfmt of that file" "$msgfmt_ours"
     printf '%-34s %8s ms\n' "msgfmt Spanish.po (9,999 messages)" "$msgfmt_ms"
     printf '%-34s %8s      (goal <= 0.5)\n' "ratio lngtool / msgfmt" "$(awk -v a="$build_one" -v b="$msgfmt_ms" 'BEGIN { printf "%.2f", a / b }')"
 else

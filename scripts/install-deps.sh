@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
     libsqlite3-dev libgsf-1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    libgettextpo-dev gettext translate-toolkit
     python3 python3-xlrd
 )
 

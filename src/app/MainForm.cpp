@@ -7,6 +7,7 @@
 #include "grid/SheetView.h"
 #include "settings/SettingsChoice.h"
 #include "settings/SettingsDialog.h"
+#include "cat/CatExchange.h"
 #include "checks/FindingsPane.h"
 #include "tools/FilterPane.h"
 #include "tools/FindDlg.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -179,6 +181,19 @@ void MainForm::bindWindowCommands()
         }
         m_findDialog->raise();
         m_findDialog->activateWindow();
+    });
+    // Files for translators' tools, chosen in the application folder (.xlf, .xliff or .po).
+    const QString filter = tr("Translation files (*.po *.xlf *.xliff)");
+    commands.bind(QStringLiteral("ID_ExportTranslation"), [this, filter] {
+        const QString suggested = m_bench.pathOf(suggestedCatFileName(m_bench.state().EditedLanguageName, CatFormat::Po));
+        const QString path = QFileDialog::getSaveFileName(this, tr("Export for translation"), suggested, filter);
+        if (!path.isEmpty())
+            exportForTranslation(m_bench, path);
+    });
+    commands.bind(QStringLiteral("ID_ImportTranslation"), [this, filter] {
+        const QString path = QFileDialog::getOpenFileName(this, tr("Import translation"), m_bench.folder(), filter);
+        if (!path.isEmpty())
+            importTranslation(m_bench, path);
     });
     commands.bind(QStringLiteral("ID_Context"), [this] {
         contextCommand(m_bench, [this] {

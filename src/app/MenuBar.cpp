@@ -38,11 +38,17 @@ void buildMenuBar(QMainWindow &window, Workbench &bench, const std::function<QAc
         search->setShortcuts({search->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F)});
 
     QMenu *file = bar->addMenu(QObject::tr("&File"));
+    file->setObjectName(QStringLiteral("FileMenu"));
     addTools(file, {"ID_Load"});
     // Save keeps its tool as the toolbar lays it out; the menu's entry carries Ctrl+S.
     file->addAction(commandAction(window, bench, QStringLiteral("MenuSave"), QStringLiteral("ID_Save"), QObject::tr("&Save"),
                                   {QKeySequence::Save}));
     addTools(file, {"", "ID_BuildDLL", "", "ID_ToExcel", "ID_FromExcel"});
+    file->addSeparator();
+    file->addAction(commandAction(window, bench, QStringLiteral("ID_ExportTranslation"), QStringLiteral("ID_ExportTranslation"),
+                                  QObject::tr("&Export for Translation\u2026"), {}));
+    file->addAction(commandAction(window, bench, QStringLiteral("ID_ImportTranslation"), QStringLiteral("ID_ImportTranslation"),
+                                  QObject::tr("&Import Translation\u2026"), {}));
     file->addSeparator();
     auto *quit = new QAction(QObject::tr("&Close"), &window);
     quit->setObjectName(QStringLiteral("CloseWindow"));

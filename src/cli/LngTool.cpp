@@ -35,7 +35,8 @@ const std::map<QString, QString> kHelp {
         "commands:\n"
         "  build LANGUAGE... | --all          write TQRes<Language>.dll for each language\n"
         "  stats [--csv]                      messages, translated, blank and percentage per language\n"
-        "  export LANGUAGE [--output FILE]    the exchange workbook (XLLanguages.XLS) for a language\n"
+        "  export LANGUAGE [--format F]       the exchange workbook (XLLanguages.XLS), or XLIFF or PO\n"
+        "  import LANGUAGE FILE [--dry-run]   an XLIFF or PO file's translations, by message number\n"
         "  check-case LANGUAGE [--second L]   the two letter-case checks against the second language\n"
         "  context NUMBER [--language L]      source lines calling a message, with calls resolved\n"
         "  check LANGUAGE... | --all          the translation checks, for release pipelines\n"
@@ -57,10 +58,20 @@ const std::map<QString, QString> kHelp {
         "One line per language: messages, translated (a text other than spaces), blank, and the\n"
         "percentage translated. --csv writes comma-separated values with a heading line.\n")},
     {QStringLiteral("export"), QStringLiteral(
-        "usage: lngtool export [--folder DIR] LANGUAGE [--output FILE]\n"
+        "usage: lngtool export [--folder DIR] LANGUAGE [--format xls|xliff|po] [--output FILE]\n"
         "\n"
-        "Writes the exchange workbook with the message numbers and the language's texts, in the\n"
-        "layout the ToExcel tool writes (default: XLLanguages.XLS in the folder).\n")},
+        "xls (the default): the exchange workbook with the message numbers and the language's\n"
+        "texts, in the layout the ToExcel tool writes (default: XLLanguages.XLS in the folder).\n"
+        "xliff, po: a file for translators' tools (XLIFF 1.2, gettext PO), one entry per message\n"
+        "with its number, English text, translation and comment (default: Tesmora-<code>.xlf/.po).\n")},
+    {QStringLiteral("import"), QStringLiteral(
+        "usage: lngtool import [--folder DIR] LANGUAGE FILE [--dry-run]\n"
+        "\n"
+        "Applies an XLIFF or PO file to the database in one transaction, matched by message\n"
+        "number: changed translations only, cleaned as a save cleans them. Entries for unknown\n"
+        "messages, with a changed English text, fuzzy or untranslated ones are not applied and\n"
+        "listed; a file in another language is refused. --dry-run writes nothing. Exits with 1\n"
+        "when something was not applied or refused.\n")},
     {QStringLiteral("check-case"), QStringLiteral(
         "usage: lngtool check-case [--folder DIR] LANGUAGE [--second LANGUAGE]\n"
         "\n"
@@ -182,6 +193,8 @@ int LngTool::run(const QStringList &arguments)
         return context(args);
     if (command == QLatin1String("check"))
         return check(args);
+    if (command == QLatin1String("import"))
+        return importCat(args);
     return create(args);
 }
 
@@ -255,12 +268,18 @@ int LngTool::stats(const QStringList &args)
 
 int LngTool::exportWorkbook(const QStringList &args)
 {
-    const Parsed p = parse(args, {QStringLiteral("--output")}, {});
+    const Parsed p = parse(args, {QStringLiteral("--output"), QStringLiteral("--format")}, {});
     if (!p.problem.isEmpty() || p.positional.size() != 1)
         return usage(p.problem.isEmpty() ? QStringLiteral("name one language") : p.problem, QStringLiteral("export"));
     const QString language = languageName(p.positional.first());
     if (language.isEmpty())
         return 2;
+    const QString format = p.values.count(QStringLiteral("--format")) ? p.values.at(QStringLiteral("--format")) : QStringLiteral("xls");
+    const QString chosen = p.values.count(QStringLiteral("--output")) ? p.values.at(QStringLiteral("--output")) : QString();
+    if (format == QLatin1String("xliff") || format == QLatin1String("po"))
+        return exportCat(language, format == QLatin1String("po") ? CatFormat::Po : CatFormat::Xliff, chosen);
+    if (format != QLatin1String("xls"))
+        return usage(QStringLiteral("unknown format \"%1\"; the formats are xls, xliff and po").arg(format), QStringLiteral("export"));
     MessageDatabase db;
     MessageDatabase::Records records;
     QString cause;

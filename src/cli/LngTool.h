@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cat/CatFile.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +27,8 @@ private:
     int context(const QStringList &args);
     int create(const QStringList &args);
     int check(const QStringList &args); // in CheckCommand.cpp
+    int exportCat(const QString &language, CatFormat format, const QString &output); // in CatCommands.cpp
+    int importCat(const QStringList &args);
 
     void print(const QString &text);
     void error(const QString &text);
