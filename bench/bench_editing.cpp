@@ -47,8 +47,8 @@ static void BM_ApplyFilter(benchmark::State &state)
 {
     LoadedTable w;
     const auto mode = static_cast<RowFilterMode>(std::min<std::int64_t>(state.range(0), 3));
-    const RowFilter filter {mode, state.range(0) == 4 ? QStringLiteral("12") : QStringLiteral("message 12")};
-    const RowFilter other {filter.mode == RowFilterMode::AllRows ? RowFilterMode::MessagesOnly : RowFilterMode::AllRows, {}};
+    const RowFilter filter {mode, state.range(0) == 4 ? QStringLiteral("12") : QStringLiteral("message 12"), {}};
+    const RowFilter other {filter.mode == RowFilterMode::AllRows ? RowFilterMode::MessagesOnly : RowFilterMode::AllRows, {}, {}};
     for (auto _ : state) {
         state.PauseTiming();
         applyRowFilter(w.bench->table(), other); // so each run changes the flags

@@ -136,6 +136,8 @@ void RecoveryJournal::add(const JournalRecord &record)
     const QByteArray bytes = encode(record);
     {
         std::lock_guard lock(m_mutex);
+        if (m_pending.isEmpty())
+            m_firstPending = std::chrono::steady_clock::now();
         m_pending += bytes;
         ++m_queued;
     }
@@ -149,16 +151,21 @@ void RecoveryJournal::run()
         m_wake.wait(lock, [this] { return m_stop || !m_pending.isEmpty(); });
         if (m_pending.isEmpty() && m_stop)
             return;
-        // Edits that follow within the window share one write and one sync.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(FlushMilliseconds);
+        // Edits that follow within the window share one write and one sync. The window leaves
+        // room for the sync, as long as the last one took, so that the first edit of a batch is
+        // on the disk within a second, and continuous typing needs one sync a second.
+        const auto window = std::chrono::milliseconds(FlushMilliseconds) - m_lastSync - std::chrono::milliseconds(5);
+        const auto deadline = m_firstPending + std::max<std::chrono::steady_clock::duration>(window, std::chrono::milliseconds(100));
         m_wake.wait_until(lock, deadline, [this] { return m_stop || m_flushNow; });
         m_flushNow = false;
         const QByteArray bytes = std::exchange(m_pending, {});
         const std::uint64_t queued = m_queued;
         lock.unlock();
         QString error;
+        const auto started = std::chrono::steady_clock::now();
         const bool ok = writeOut(bytes, &error);
         lock.lock();
+        m_lastSync = std::min<std::chrono::steady_clock::duration>(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(500));
         if (ok) {
             ++m_syncs;
             m_durable = queued;

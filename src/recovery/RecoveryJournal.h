@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -39,7 +40,7 @@ class RecoveryJournal : public QObject {
     Q_OBJECT
 public:
     // Within this long an edit is on the disk.
-    static constexpr int FlushMilliseconds = 950;
+    static constexpr int FlushMilliseconds = 1000;
 
     explicit RecoveryJournal(QString path, std::unique_ptr<JournalFile> file = std::make_unique<PosixJournalFile>());
     ~RecoveryJournal() override;
@@ -83,6 +84,8 @@ private:
     std::uint64_t m_durable = 0; // records on the disk
     bool m_stop = false;
     bool m_flushNow = false;
+    std::chrono::steady_clock::time_point m_firstPending; // when the oldest pending edit came
+    std::chrono::steady_clock::duration m_lastSync {};   // how long the last write and sync took
     int m_syncs = 0;
     std::thread m_thread;
 };
