@@ -104,3 +104,29 @@ TEST(History, AnImportIsOneStep)
     f.bench->history().undo();
     EXPECT_FALSE(f.state.IsModified);
 }
+
+// Past the history's memory the oldest steps go, and the newest still undo.
+TEST(History, TheOldestStepsGoWhenTheHistoryHoldsTooMuch)
+{
+    BenchFixture f;
+    f.loadWith(kMessages);
+    Sheet &t = f.table();
+    TableHistory &history = f.bench->history();
+    const QString big(800, QChar('x'));
+    for (int step = 0; step < 6; ++step) { // each holds about 32 MB of texts
+        history.recordChange(QStringLiteral("step %1").arg(step), TableRows, {EditedColumn}, [&] {
+            for (int row = 1; row <= TableRows; ++row)
+                t.SetCellText(row, EditedColumn, big + QString::number(step));
+            return true;
+        });
+    }
+    EXPECT_EQ(history.stack().count(), 2);
+    EXPECT_EQ(history.stack().undoText(), "step 5");
+    EXPECT_EQ(t.CellText(7, 5), big + "5") << "laying the history anew leaves the table alone";
+    EXPECT_TRUE(f.state.IsModified);
+    history.undo();
+    EXPECT_EQ(t.CellText(7, 5), big + "4");
+    history.undo();
+    EXPECT_EQ(t.CellText(7, 5), big + "3");
+    EXPECT_FALSE(history.stack().canUndo());
+}

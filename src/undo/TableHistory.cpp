@@ -39,8 +39,15 @@ public:
         : QUndoCommand(label)
         , m_history(history)
         , m_changes(std::move(changes))
+        , m_bytes(sizeof(*this) + m_changes.capacity() * sizeof(Change))
     {
+        for (const Change &change : m_changes)
+            m_bytes += static_cast<std::size_t>(change.before.text.size() + change.after.text.size()) * sizeof(QChar);
     }
+
+    // What the step holds, roughly: its records and their texts.
+    std::size_t bytes() const { return m_bytes; }
+    const std::vector<Change> &changes() const { return m_changes; }
 
     void undo() override { apply(&Change::before, true); }
     void redo() override
@@ -72,6 +79,7 @@ private:
 
     TableHistory &m_history;
     std::vector<Change> m_changes;
+    std::size_t m_bytes;
     bool m_done = false;
 };
 
@@ -146,7 +154,52 @@ void TableHistory::push(const QString &label, std::vector<Change> changes)
     if (changes.empty())
         return;
     notify(changes);
-    m_stack.push(new Step(*this, label, std::move(changes)));
+    auto *step = new Step(*this, label, std::move(changes));
+    m_bytes += step->bytes();
+    m_stack.push(step); // drops the steps that were undone, and beyond the step limit the oldest
+    keepWithinBytes();
+}
+
+void TableHistory::keepWithinBytes()
+{
+    // The running sum never shrinks as the stack drops steps of its own accord; only past the
+    // limit is what the stack really holds counted again.
+    if (m_bytes <= ByteLimit)
+        return;
+    std::size_t held = 0;
+    for (int i = 0; i < m_stack.count(); ++i)
+        held += static_cast<const Step *>(m_stack.command(i))->bytes();
+    m_bytes = held;
+    if (m_bytes <= ByteLimit || m_stack.count() < 2)
+        return;
+    // The stack drops none by size: it is laid anew with the newest steps that fit. A push
+    // has just happened, so every step on it is done and nothing is redone by the re-laying.
+    struct Kept {
+        QString label;
+        std::vector<Change> changes;
+    };
+    std::vector<Kept> kept;
+    std::size_t total = 0;
+    for (int i = m_stack.count() - 1; i >= 0; --i) {
+        const auto *step = static_cast<const Step *>(m_stack.command(i));
+        if (total + step->bytes() > ByteLimit && !kept.empty())
+            break;
+        total += step->bytes();
+        kept.push_back({step->text(), step->changes()});
+    }
+    // The last load or save stays the unmodified point only when it is the newest step; an
+    // older one goes with the steps dropped (undoing back to it no longer clears the flag).
+    const bool topIsClean = m_stack.isClean();
+    const bool modified = m_state.IsModified;
+    m_stack.clear();
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it)
+        m_stack.push(new Step(*this, it->label, std::move(it->changes)));
+    if (topIsClean)
+        m_stack.setClean();
+    else
+        m_stack.resetClean();
+    m_state.IsModified = modified;
+    m_bytes = total;
 }
 
 void TableHistory::notify(const std::vector<Change> &changes) const
@@ -167,6 +220,7 @@ QString TableHistory::messageOf(int row) const
 void TableHistory::startAfresh()
 {
     m_pending.clear();
+    m_bytes = 0;
     m_stack.clear();
     m_stack.setClean();
 }

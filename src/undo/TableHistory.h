@@ -32,6 +32,8 @@ class TableHistory : public QObject {
     Q_OBJECT
 public:
     static constexpr int StepLimit = 1000;
+    // The memory the steps may hold; the oldest go first when a new one would pass it.
+    static constexpr std::size_t ByteLimit = 64u << 20;
 
     TableHistory(Sheet &table, SharedState &state, QObject *parent = nullptr);
 
@@ -69,6 +71,8 @@ private:
     void cellEdited(int row, int col);
     void groupFinished(Sheet::EditKind kind);
     void push(const QString &label, std::vector<Change> changes);
+    void keepWithinBytes();
+    std::size_t m_bytes = 0; // held by the steps on the stack, roughly
     void notify(const std::vector<Change> &changes) const;
     QString messageOf(int row) const;
 
