@@ -19,6 +19,17 @@ QString fileIn(const LoadedTable &w, CatFormat format)
 {
     return w.dir.filePath(format == CatFormat::Po ? QStringLiteral("t.po") : QStringLiteral("t.xlf"));
 }
+
+// The loaded table, edited as Spanish, exported in the benchmark's format.
+struct ExportedTable : LoadedTable {
+    CatFormat format;
+    QString path;
+    explicit ExportedTable(const benchmark::State &state) : format(formatOf(state)), path(fileIn(*this, format))
+    {
+        this->state.EditedLanguageName = QStringLiteral("Spanish");
+        exportForTranslation(*bench, path);
+    }
+};
 } // namespace
 
 // Export for translation of 9,999 messages: 0 XLIFF, 1 PO.
@@ -35,11 +46,9 @@ BENCHMARK(BM_ExportForTranslation)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond
 // Reading such a file and planning its import against the table: 0 XLIFF, 1 PO.
 static void BM_ImportTranslation(benchmark::State &state)
 {
-    LoadedTable w;
-    w.state.EditedLanguageName = QStringLiteral("Spanish");
-    const CatFormat format = formatOf(state);
-    const QString path = fileIn(w, format);
-    exportForTranslation(*w.bench, path);
+    ExportedTable w(state);
+    const CatFormat format = w.format;
+    const QString &path = w.path;
     std::map<std::int64_t, CurrentText> current;
     for (int row = 1; row <= TableRows; ++row)
         current.emplace(row + RowOffset, CurrentText {w.bench->table().CellText(row, EnglishColumn), w.bench->table().CellText(row, EditedColumn)});
@@ -56,13 +65,10 @@ BENCHMARK(BM_ImportTranslation)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // 0 QXmlStreamReader over the XLIFF file, 1 GNU gettext's po_file_read of the PO file.
 static void BM_ImportFloor(benchmark::State &state)
 {
-    LoadedTable w;
-    w.state.EditedLanguageName = QStringLiteral("Spanish");
-    const CatFormat format = formatOf(state);
-    const QString path = fileIn(w, format);
-    exportForTranslation(*w.bench, path);
+    ExportedTable w(state);
+    const QString &path = w.path;
     for (auto _ : state) {
-        if (format == CatFormat::Xliff) {
+        if (w.format == CatFormat::Xliff) {
             QFile in(path);
             in.open(QIODevice::ReadOnly);
             const QByteArray content = in.readAll();
