@@ -197,5 +197,16 @@ TEST(LoadTable, AReadOnlyDatabaseIsShownAndSaidToBeReadOnly)
     EXPECT_EQ(seen, "1|File|menu|" + texts::databaseReadOnly(f.dbPath(), "the file is read-only (Permission denied)"));
     EXPECT_EQ(readField(f.dbPath(), 101, 1), std::nullopt); // left as it was
     EXPECT_EQ(readField(f.dbPath(), 102, 2), std::nullopt);
+
+    // A read-only folder: the same one note, and no word of another window.
     handOver(f.dbPath(), 0644);
+    handOver(f.folder(), 0555);
+    const QString inFolder = inChildProcess(becomeUnprivileged, [&] {
+        f.prompts.clear();
+        f.bench->LoadTable();
+        return f.prompts.texts().join('|');
+    });
+    EXPECT_EQ(inFolder, texts::databaseReadOnly(f.dbPath(), QStringLiteral("the folder %1 is read-only, and a save writes its journal "
+                                                                           "there (Permission denied)").arg(f.folder())));
+    handOver(f.folder(), 0700);
 }

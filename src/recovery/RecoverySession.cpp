@@ -6,6 +6,11 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
+#include <QSysInfo>
+
+#include <signal.h>
+
+#include <cerrno>
 
 #include <map>
 
@@ -34,10 +39,16 @@ void RecoverySession::afterLoad()
         auto lock = std::make_unique<QLockFile>(journalPath() + QStringLiteral(".lock"));
         lock->setStaleLockTime(0); // a lock is stale only when its process is gone
         if (!lock->tryLock(0)) {
+            if (lock->error() != QLockFile::LockFailedError)
+                return; // a folder that cannot be written: no journal, and the load said why
             qint64 pid = 0;
             QString host;
             QString application;
             lock->getLockInfo(&pid, &host, &application);
+            // The lock of a program that is gone, which a read-only folder keeps from being
+            // cleared: nobody edits, and nothing can be saved here anyway.
+            if (host == QSysInfo::machineHostName() && pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+                return;
             m_elsewhere = QStringLiteral("The database %1 is already open for editing in another window (process %2 on %3). "
                                          "You can read it here; this window cannot save.")
                               .arg(m_bench.databasePath()).arg(pid).arg(host);
