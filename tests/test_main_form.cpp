@@ -61,6 +61,8 @@ TEST(MainForm, StartsWithHeadingsProtectionAndCaption)
 TEST(FirstSize, TheWindowFitsTheScreenAndTheEditedColumnIsInView)
 {
     FormFixture f;
+    f.form.show();
+    QCoreApplication::processEvents();
     SheetView *grid = f.form.F1Book1();
     const int zero = QFontMetrics(grid->font()).horizontalAdvance('0');
     EXPECT_EQ(f.bench.table().ColumnWidth(1), 2267);

@@ -106,7 +106,16 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     } else {
         resize(size);
     }
-    fitColumnsToWindow();
+}
+
+void MainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The columns are fitted once the window has its first real size and layout.
+    if (!m_columnsFitted) {
+        m_columnsFitted = true;
+        fitColumnsToWindow();
+    }
 }
 
 void MainForm::fitColumnsToWindow()

@@ -37,6 +37,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createToolbar();
@@ -61,6 +62,7 @@ private:
     QLabel *m_progressLabel = nullptr;
     QLabel *m_unsavedLabel = nullptr;
     QLabel *m_lockLabel = nullptr;
+    bool m_columnsFitted = false;
 };
 
 } // namespace lng
