@@ -215,6 +215,7 @@ void MainForm::bindWindowCommands()
 void MainForm::createFilterPane()
 {
     m_filterPane = new FilterPane(m_bench, this);
+    m_filterPane->setMaximumHeight(m_filterPane->sizeHint().height());
     addDockWidget(Qt::BottomDockWidgetArea, m_filterPane);
     if (QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("ViewMenu"))) {
         view->addSeparator();
@@ -228,7 +229,9 @@ void MainForm::createFilterPane()
 void MainForm::createFindingsPane()
 {
     m_findingsPane = new FindingsPane(m_bench, this);
+    // Under the filter, not beside it: the filter keeps its one line, the findings take the rest.
     addDockWidget(Qt::BottomDockWidgetArea, m_findingsPane);
+    splitDockWidget(m_filterPane, m_findingsPane, Qt::Vertical);
     m_findingsPane->hide(); // until the checks run
     auto *check = new QAction(tr("Check &Translations"), this);
     check->setObjectName(QStringLiteral("ID_CheckTranslations"));
