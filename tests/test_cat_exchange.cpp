@@ -50,7 +50,7 @@ TEST(CatImport, RulesByMessageNumber)
     };
     const Case cases[] = {
         {"re-ordered", {"es", {{103, "View", "Vista", {}, false, false, 9}, {102, "Edit", "Editar", {}, false, false, 5}}},
-         "1 translation updated... | x"},
+         "2 translations updated, 0 unchanged, 0 not applied | 103=Vista | 102=Editar"},
         {"changed English", {"es", {{101, "Files", "Archivos", {}, false, false, 4}}},
          "0 translations updated, 0 unchanged, 1 not applied (see list) | message 101 (line 4): the English text changed since the export: "
          "the file has \"Files\", the table \"File\""},
@@ -65,13 +65,8 @@ TEST(CatImport, RulesByMessageNumber)
         {"another language", {"fr", {{102, "Edit", "Éditer", {}, false, false, 1}}},
          "refused: the file is in \"fr\", the edited language is Spanish (es)"},
     };
-    for (const Case &c : cases) {
-        if (QString(c.name) == "re-ordered") {
-            EXPECT_EQ(planned(c.file), "2 translations updated, 0 unchanged, 0 not applied | 103=Vista | 102=Editar");
-            continue;
-        }
+    for (const Case &c : cases)
         EXPECT_EQ(planned(c.file), QString::fromUtf8(c.result)) << c.name;
-    }
 }
 
 // Malformed files are refused with the line and the cause; no entity is resolved.
