@@ -18,49 +18,6 @@ constexpr int kTailLength = 255;
 // Column 1 of the found-lines grid: some 82 characters wide.
 constexpr int kLineColumnWidth = 82 * 256;
 
-// Whether the bytes are valid UTF-8; ASCII runs are checked a word at a time.
-bool isValidUtf8(const unsigned char *p, std::size_t size)
-{
-    std::size_t i = 0;
-    while (i < size) {
-        if (i + 8 <= size) {
-            std::uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            if ((word & 0x8080808080808080ull) == 0) {
-                i += 8;
-                continue;
-            }
-        }
-        const unsigned char lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        int length;
-        std::uint32_t cp;
-        if ((lead & 0xE0) == 0xC0)
-            length = 2, cp = lead & 0x1F;
-        else if ((lead & 0xF0) == 0xE0)
-            length = 3, cp = lead & 0x0F;
-        else if ((lead & 0xF8) == 0xF0)
-            length = 4, cp = lead & 0x07;
-        else
-            return false;
-        if (i + length > size)
-            return false;
-        for (int k = 1; k < length; ++k) {
-            if ((p[i + k] & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (p[i + k] & 0x3F);
-        }
-        static constexpr std::uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < minimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 // Windows-1252: every byte gives a character; the five unassigned bytes keep their value.
 QString fromWindows1252(const char *data, qsizetype size)
 {
@@ -103,72 +60,16 @@ QString forDisplay(const QString &text, qsizetype originalLength)
     return text + QStringLiteral(" ... [line shortened for display: %1 characters in all]").arg(originalLength);
 }
 
-// The message table's rows by message number (the first row holding each), built on first
-// use and kept for the whole scan.
-class TableIndex {
-public:
-    explicit TableIndex(const Sheet &table) : m_table(table) {}
-
-    int rowOf(double number)
-    {
-        if (m_rows.empty()) {
-            const int limit = m_table.RowLimit();
-            m_rows.reserve(static_cast<std::size_t>(limit) * 2);
-            for (int k = 1; k <= limit; ++k)
-                m_rows.emplace(m_table.CellNumber(k, PositionColumn), k);
-        }
-        const auto found = m_rows.find(number);
-        return found == m_rows.end() ? 0 : found->second;
-    }
-
-    const Sheet &table() const { return m_table; }
-
-private:
-    const Sheet &m_table;
-    std::unordered_map<double, int> m_rows;
-};
-
-// Replaces the calls of one line by their texts; answers the texts in call order.
-QStringList resolveCalls(QString &line, TableIndex &index)
-{
-    QStringList texts;
-    for (int step = 0; step < kMaxSteps; ++step) {
-        const qsizetype p = findCall(line);
-        if (p < 0)
-            break;
-        // The number is what stands before the first ")" among the ten characters after
-        // "TXL(". A call without that parenthesis, or whose number does not read, ends the
-        // line's resolution, as a number the table does not hold does.
-        const QString window = line.mid(p + 4, kNumberWidth);
-        const qsizetype close = window.indexOf(QLatin1Char(')'));
-        if (close < 0)
-            break;
-        bool ok = false;
-        const int number = window.left(close).trimmed().toInt(&ok);
-        if (!ok)
-            break;
-        const int row = index.rowOf(number);
-        if (row == 0)
-            break;
-        const QString text = index.table().CellText(row, EditedColumn);
-        const qsizetype q = p + 4 + close;
-        const QString tail = (line.mid(q + 1) + QString(10, QLatin1Char(' '))).left(kTailLength);
-        line = line.left(p) + QLatin1Char('"') + text + QLatin1Char('"') + tail;
-        texts << text;
-    }
-    return texts;
-}
-
 class GroupWriter {
 public:
-    GroupWriter(const Sheet &table, Sheet &out) : m_index(table), m_out(out) {}
+    GroupWriter(const Sheet &table, Sheet &out) : m_resolver(table), m_out(out) {}
 
-    void writeLine(const QString &line, qsizetype originalLength)
+    void writeLine(const QString &line, const QString &shown)
     {
         const int first = m_row;
-        put(first, forDisplay(line, originalLength), ContextLineFill);
+        put(first, shown, ContextLineFill);
         QString resolved = line;
-        const QStringList texts = resolveCalls(resolved, m_index);
+        const QStringList texts = m_resolver.resolve(resolved);
         for (int i = 0; i < texts.size(); ++i)
             put(first + 2 + i, texts[i], ContextTextFill);
         put(first + 1, resolved, std::nullopt);
@@ -189,7 +90,7 @@ private:
         }
     }
 
-    TableIndex m_index;
+    CallResolver m_resolver;
     Sheet &m_out;
     int m_row = 3;
     int m_matches = 0;
@@ -199,7 +100,7 @@ private:
 void SourceScan::scan(const char *data, std::size_t size, double message, const Sheet &table, Sheet &out)
 {
     out.SetColumnWidth(1, std::max(out.ColumnWidth(1), kLineColumnWidth));
-    const bool utf8 = isValidUtf8(reinterpret_cast<const unsigned char *>(data), size);
+    const bool utf8 = isValidUtf8(data, size);
     const QByteArray needle = '(' + Sheet::formatNumber(message).toLatin1() + ')';
     GroupWriter writer(table, out);
 
@@ -222,10 +123,10 @@ void SourceScan::scan(const char *data, std::size_t size, double message, const 
         if (!lineEnd)
             lineEnd = end;
         const char *textEnd = lineEnd > lineStart && lineEnd[-1] == '\r' ? lineEnd - 1 : lineEnd;
-        const qsizetype length = textEnd - lineStart;
-        const qsizetype kept = std::min<qsizetype>(length, MaxLineLength);
+        const auto length = static_cast<std::size_t>(textEnd - lineStart);
+        const qsizetype kept = std::min<qsizetype>(static_cast<qsizetype>(length), MaxLineLength);
         const QString line = utf8 ? QString::fromUtf8(lineStart, kept) : fromWindows1252(lineStart, kept);
-        writer.writeLine(line, length);
+        writer.writeLine(line, forDisplay(line, static_cast<qsizetype>(length)));
         from = lineEnd + 1;
     }
 
@@ -236,6 +137,99 @@ void SourceScan::scan(const char *data, std::size_t size, double message, const 
     out.SetActiveColumn(1);
     out.SetLeftVisibleColumn(1);
     out.SetTopVisibleRow(1);
+}
+
+// Whether the bytes are valid UTF-8; ASCII runs are checked a word at a time.
+bool SourceScan::isValidUtf8(const char *data, std::size_t size)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(data);
+    std::size_t i = 0;
+    while (i < size) {
+        if (i + 8 <= size) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if ((word & 0x8080808080808080ull) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char lead = p[i];
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        int length;
+        std::uint32_t cp;
+        if ((lead & 0xE0) == 0xC0)
+            length = 2, cp = lead & 0x1F;
+        else if ((lead & 0xF0) == 0xE0)
+            length = 3, cp = lead & 0x0F;
+        else if ((lead & 0xF8) == 0xF0)
+            length = 4, cp = lead & 0x07;
+        else
+            return false;
+        if (i + length > size)
+            return false;
+        for (int k = 1; k < length; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80)
+                return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        static constexpr std::uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < minimum[length] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+QString SourceScan::displayLine(const char *data, std::size_t length, bool utf8)
+{
+    const qsizetype kept = std::min<qsizetype>(static_cast<qsizetype>(length), MaxLineLength);
+    const QString line = utf8 ? QString::fromUtf8(data, kept) : fromWindows1252(data, kept);
+    return forDisplay(line, static_cast<qsizetype>(length));
+}
+
+int CallResolver::rowOf(double number)
+{
+    if (m_rows.empty()) {
+        const int limit = m_table.RowLimit();
+        m_rows.reserve(static_cast<std::size_t>(limit) * 2);
+        for (int k = 1; k <= limit; ++k)
+            m_rows.emplace(m_table.CellNumber(k, PositionColumn), k);
+    }
+    const auto found = m_rows.find(number);
+    return found == m_rows.end() ? 0 : found->second;
+}
+
+QStringList CallResolver::resolve(QString &line)
+{
+    QStringList texts;
+    for (int step = 0; step < kMaxSteps; ++step) {
+        const qsizetype p = findCall(line);
+        if (p < 0)
+            break;
+        // The number is what stands before the first ")" among the ten characters after
+        // "TXL(". A call without that parenthesis, or whose number does not read, ends the
+        // line's resolution, as a number the table does not hold does.
+        const QString window = line.mid(p + 4, kNumberWidth);
+        const qsizetype close = window.indexOf(QLatin1Char(')'));
+        if (close < 0)
+            break;
+        bool ok = false;
+        const int number = window.left(close).trimmed().toInt(&ok);
+        if (!ok)
+            break;
+        const int row = rowOf(number);
+        if (row == 0)
+            break;
+        const QString text = m_table.CellText(row, EditedColumn);
+        const qsizetype q = p + 4 + close;
+        const QString tail = (line.mid(q + 1) + QString(10, QLatin1Char(' '))).left(kTailLength);
+        line = line.left(p) + QLatin1Char('"') + text + QLatin1Char('"') + tail;
+        texts << text;
+    }
+    return texts;
 }
 
 bool SourceScan::scanFile(const QString &path, const Sheet &table, Sheet &out, QString *error)

@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <unordered_map>
 
 namespace lng {
 
@@ -25,6 +27,27 @@ public:
     // Scans listing bytes (UTF-8 when valid, otherwise Windows-1252) for calls of `message`.
     static void scan(const char *data, std::size_t size, double message, const Sheet &table, Sheet &out);
 
+    // Whether listing bytes are valid UTF-8 (otherwise they are read as Windows-1252).
+    static bool isValidUtf8(const char *data, std::size_t size);
+    // A listing line as shown: decoded, and shortened past MaxLineLength (saying so);
+    // `length` is the line's whole length, of which `data` holds at least the shown part.
+    static QString displayLine(const char *data, std::size_t length, bool utf8);
+};
+
+// Replaces the message calls of a source line by the edited-language texts of the message
+// table, the way the source context window shows them.
+class CallResolver {
+public:
+    explicit CallResolver(const Sheet &table) : m_table(table) {}
+
+    // Rewrites `line` with its calls resolved; answers the called texts in call order.
+    QStringList resolve(QString &line);
+
+private:
+    int rowOf(double number);
+
+    const Sheet &m_table;
+    std::unordered_map<double, int> m_rows; // the first row holding each number, built on first use
 };
 
 } // namespace lng
