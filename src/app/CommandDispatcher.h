@@ -21,6 +21,8 @@ public:
         const auto it = m_commands.find(identifier);
         if (it == m_commands.end())
             return false;
+        if (m_beforeCommand)
+            m_beforeCommand();
         it->second();
         if (m_afterCommand)
             m_afterCommand();
@@ -28,10 +30,13 @@ public:
     }
     // Called after every command that ran (the window updates what it shows of the state).
     void setAfterCommand(Command after) { m_afterCommand = std::move(after); }
+    // Called before every command that runs (the window commits a text still being typed).
+    void setBeforeCommand(Command before) { m_beforeCommand = std::move(before); }
 
 private:
     std::map<QString, Command> m_commands;
     Command m_afterCommand;
+    Command m_beforeCommand;
 };
 
 } // namespace lng

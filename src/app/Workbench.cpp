@@ -8,6 +8,8 @@
 #include "exchange/BuildCommand.h"
 #include "exchange/ExchangeCommands.h"
 #include "exchange/XlsFile.h"
+#include "memory/TranslationMemory.h"
+#include "pane/MessageFocus.h"
 #include "tools/ColumnChecks.h"
 #include "settings/SettingsFile.h"
 #include "tools/MovingOn.h"
@@ -54,8 +56,10 @@ Workbench::Workbench(SharedState &state, Prompts &prompts, Clipboard &clipboard,
     bindExchangeCommands(*this);
     bindMovingOn(*this);
     bindRowFilter(*this);
+    bindTranslationMemory(*this);
     m_findings = std::make_unique<TableFindings>(*this);
     m_recovery = std::make_unique<RecoverySession>(*this);
+    m_focus = std::make_unique<MessageFocus>(*this);
     m_dispatcher.bind(QStringLiteral("ID_CheckTranslations"), [this] {
         m_findings->runAll();
         status(m_findings->summary());
@@ -77,6 +81,7 @@ Workbench::~Workbench()
     if (!m_state.IsModified)
         m_recovery->discard();
     m_recovery.reset();
+    m_focus.reset(); // its reading of the listing ends first
 }
 
 QString Workbench::pathOf(const QString &fileName) const
@@ -115,6 +120,10 @@ bool Workbench::LoadTable()
         m_recovery->afterLoad();
     }
     m_progress.recount();
+    if (loaded) {
+        for (const auto &observer : m_loadObservers)
+            observer();
+    }
     return loaded;
 }
 

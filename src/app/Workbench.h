@@ -14,8 +14,11 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace lng {
+
+class MessageFocus;
 
 // Columns of the message table.
 enum TableColumn { PositionColumn = 1, CommentsColumn = 2, EnglishColumn = 3, SecondColumn = 4, EditedColumn = 5 };
@@ -49,6 +52,7 @@ public:
     TranslationProgress &progress() { return m_progress; }
     TableFindings &findings() { return *m_findings; }
     RecoverySession &recovery() { return *m_recovery; }
+    MessageFocus &focus() { return *m_focus; }
 
     const QString &folder() const { return m_folder; }
     QString pathOf(const QString &fileName) const;
@@ -72,6 +76,9 @@ public:
     bool saveFirstPrompt();
     // The question when the user closes the window; answers whether the window may close.
     bool closePrompt(bool startedByUser);
+
+    // Called after every load that ran to its end.
+    void addLoadObserver(std::function<void()> observer) { m_loadObservers.push_back(std::move(observer)); }
 
     // Lets pending window events run once.
     void yield() const { if (m_yield) m_yield(); }
@@ -108,11 +115,13 @@ private:
     TranslationProgress m_progress {m_table};
     std::unique_ptr<TableFindings> m_findings;
     std::unique_ptr<RecoverySession> m_recovery;
+    std::unique_ptr<MessageFocus> m_focus;
     std::function<void(const QString &)> m_statusReporter;
     QString m_lastStatus;
     StoredSnapshot m_snapshot;
     std::function<void()> m_yield;
     std::function<void(int)> m_saveRowObserver;
+    std::vector<std::function<void()>> m_loadObservers;
 };
 
 } // namespace lng
