@@ -13,6 +13,7 @@
 #include "tools/FindDlg.h"
 #include "context/ContextCommand.h"
 #include "context/ContextWindow.h"
+#include "pane/MessagePane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,10 +74,13 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
     createToolbar();
     buildMenuBar(
         *this, m_bench, [this](const QString &identifier) { return toolAction(identifier); },
-        [this] { m_table->commitEditing(); });
+        [this] { commitEditing(); });
     createStatusBar();
     createFilterPane();
+    createMessagePane();
     createFindingsPane();
+    // Whatever runs a command, a tool, a menu or a key, the text being typed is committed first.
+    bench.dispatcher().setBeforeCommand([this] { commitEditing(); });
     bindWindowCommands();
     // The title marks unsaved work; whatever changes the flag, an edit, an undo or a command,
     // is followed by this.
@@ -226,18 +230,50 @@ void MainForm::createFilterPane()
     }
 }
 
+void MainForm::commitEditing()
+{
+    m_table->commitEditing();
+    if (m_messagePane)
+        m_messagePane->commitEditing();
+}
+
+void MainForm::createMessagePane()
+{
+    m_messagePane = new MessagePane(m_bench, this);
+    // Under the filter, which keeps its one line.
+    addDockWidget(Qt::BottomDockWidgetArea, m_messagePane);
+    splitDockWidget(m_filterPane, m_messagePane, Qt::Vertical);
+    if (QMenu *view = menuBar()->findChild<QMenu *>(QStringLiteral("ViewMenu")))
+        view->addAction(m_messagePane->toggleViewAction());
+    for (int k = 1; k <= 5; ++k) {
+        auto *use = new QAction(tr("Use Suggestion %1").arg(k), this);
+        use->setObjectName(QStringLiteral("ID_UseSuggestion%1").arg(k));
+        use->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + k)));
+        const QString identifier = use->objectName();
+        connect(use, &QAction::triggered, this, [this, identifier] { m_bench.dispatcher().dispatch(identifier); });
+        addAction(use);
+        m_messagePane->addAction(use); // also while the pane floats
+    }
+    if (QMenu *tools = menuBar()->findChild<QMenu *>(QStringLiteral("ToolsMenu"))) {
+        tools->addSeparator();
+        auto *fill = new QAction(tr("&Fill from Identical English Texts"), this);
+        fill->setObjectName(QStringLiteral("ID_FillFromIdentical"));
+        connect(fill, &QAction::triggered, this, [this] { m_bench.dispatcher().dispatch(QStringLiteral("ID_FillFromIdentical")); });
+        tools->addAction(fill);
+    }
+}
+
 void MainForm::createFindingsPane()
 {
     m_findingsPane = new FindingsPane(m_bench, this);
-    // Under the filter, not beside it: the filter keeps its one line, the findings take the rest.
+    // Beside the message pane: the filter keeps its one line, the findings share the rest.
     addDockWidget(Qt::BottomDockWidgetArea, m_findingsPane);
-    splitDockWidget(m_filterPane, m_findingsPane, Qt::Vertical);
+    splitDockWidget(m_messagePane, m_findingsPane, Qt::Horizontal);
     m_findingsPane->hide(); // until the checks run
     auto *check = new QAction(tr("Check &Translations"), this);
     check->setObjectName(QStringLiteral("ID_CheckTranslations"));
     check->setShortcut(QKeySequence(Qt::Key_F7));
     connect(check, &QAction::triggered, this, [this] {
-        m_table->commitEditing();
         m_bench.dispatcher().dispatch(QStringLiteral("ID_CheckTranslations"));
         m_findingsPane->show();
         m_findingsPane->raise();

@@ -13,6 +13,7 @@ namespace lng {
 class FilterPane;
 class FindingsPane;
 class FindDlg;
+class MessagePane;
 class SheetView;
 
 // The main window: the toolbar, the message table and the hidden exchange grid.
@@ -28,6 +29,9 @@ public:
     FindDlg *findDialog() const;
     FilterPane *filterPane() const { return m_filterPane; }
     FindingsPane *findingsPane() const { return m_findingsPane; }
+    MessagePane *messagePane() const { return m_messagePane; }
+    // Commits a text being typed, in the table's cell or in the message pane.
+    void commitEditing();
     // The action of a tool, found by its identifier.
     QAction *toolAction(const QString &identifier) const;
 
@@ -47,6 +51,7 @@ private:
     void fitColumnsToWindow();
     void createStatusBar();
     void createFilterPane();
+    void createMessagePane();
     void createFindingsPane();
     // The title's modified mark and the status bar's figures, after anything that may change them.
     void showWorkState();
@@ -59,6 +64,7 @@ private:
     QPointer<FindDlg> m_findDialog;
     FilterPane *m_filterPane = nullptr;
     FindingsPane *m_findingsPane = nullptr;
+    MessagePane *m_messagePane = nullptr;
     QLabel *m_progressLabel = nullptr;
     QLabel *m_unsavedLabel = nullptr;
     QLabel *m_lockLabel = nullptr;
