@@ -138,11 +138,13 @@ std::vector<SourceUsage::Use> SourceUsage::usesOf(const Sheet &table, int row)
         return uses;
     QString error;
     const std::optional<std::vector<SourceIndex::Line>> lines = m_index->linesCalling(table.CellNumber(row, PositionColumn), &error);
-    if (!lines || !m_index->stillCurrent()) {
-        // Changed or gone since it was read: read it again.
-        m_error = lines ? tr("it changed while it was being read") : error;
+    if (!m_index->stillCurrent()) {
+        reload(); // changed since it was read: the pane shows "Reading…" until it is read again
+        return uses;
+    }
+    if (!lines) {
+        m_error = error;
         m_state = State::Unreadable;
-        m_settle.start();
         return uses;
     }
     CallResolver resolver(table);

@@ -126,7 +126,7 @@ MessagePane::MessagePane(Workbench &bench, QWidget *parent)
     });
     connect(&bench.table(), &Sheet::structureChanged, this, follow); // protection, unlocking
     connect(&m_focus, &MessageFocus::textsChanged, this, follow);
-    connect(&m_focus.usage(), &SourceUsage::changed, this, &MessagePane::showUses);
+    connect(&m_focus.usage(), &SourceUsage::changed, this, &MessagePane::showUses, Qt::QueuedConnection);
     refresh();
 }
 
