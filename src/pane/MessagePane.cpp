@@ -3,7 +3,10 @@
 #include "MessageFocus.h"
 #include "app/Workbench.h"
 
+#include <QClipboard>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -56,6 +59,8 @@ MessagePane::MessagePane(Workbench &bench, QWidget *parent)
     m_comment = textLabel(texts, QStringLiteral("MessageComment"));
     m_english = textLabel(texts, QStringLiteral("MessageEnglish"));
     m_second = textLabel(texts, QStringLiteral("MessageSecond"));
+    for (QLabel *label : {m_number, m_comment, m_english, m_second})
+        label->installEventFilter(this);
     m_secondCaption = caption(texts, QString());
     m_editedCaption = caption(texts, QString());
     m_editor = new QPlainTextEdit(texts);
@@ -214,6 +219,15 @@ bool MessagePane::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_editor && event->type() == QEvent::FocusOut)
         commitEditing();
+    // Ctrl+C in a text of the pane copies what is selected there, not the table's selection.
+    auto *label = qobject_cast<QLabel *>(watched);
+    if (label && label->hasSelectedText() && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        if (event->type() == QEvent::KeyPress)
+            QGuiApplication::clipboard()->setText(label->selectedText());
+        event->accept();
+        return true;
+    }
     return QDockWidget::eventFilter(watched, event);
 }
 
