@@ -44,4 +44,13 @@ struct LoadedTable : BenchWorkbench {
     LoadedTable();
 };
 
+// A 200 MB source listing in `folder`: source-like lines, `callsPerThousand` of every thousand
+// calling two messages from `first` on among `count` numbers; answers its path.
+QString makeListing(const QString &folder, unsigned callsPerThousand, unsigned first, unsigned count);
+
+// English texts as a real product has them, written into the table's English column: a few
+// thousand words, 3 to 10 of them a message, one message in twelve the same text as an earlier
+// one and one in ten an earlier text with a word changed.
+void useVariedEnglish(Sheet &table);
+
 } // namespace lng::bench

@@ -1,3 +1,4 @@
+#include "BenchSupport.h"
 #include "context/SourceScan.h"
 #include "grid/Sheet.h"
 
@@ -7,53 +8,13 @@
 #include <benchmark/benchmark.h>
 
 using namespace lng;
+using namespace lng::bench;
 
-namespace {
-// A 200 MB source listing: source-like lines, about 2% of them calling a message; message 150
-// is called by a few hundred of them.
-QString makeListing(const QString &folder)
-{
-    const QString path = folder + QStringLiteral("/GhostSources.bin");
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    static const char *const plain[] = {
-        "    If Not IsNumeric(txtValue.Text) Then Exit Sub\r\n",
-        "    Dim lngIndex As Long, strBuffer As String\r\n",
-        "    For lngIndex = 1 To colItems.Count: Total = Total + colItems(lngIndex): Next\r\n",
-        "    Call WriteLog(\"Measurement finished\", LOG_INFO)\r\n",
-        "End Sub\r\n",
-        "Private Sub cmdStart_Click()\r\n",
-    };
-    QByteArray chunk;
-    unsigned seed = 12345;
-    const qint64 target = 200LL * 1024 * 1024;
-    qint64 written = 0;
-    while (written < target) {
-        seed = seed * 1103515245u + 12345u;
-        const unsigned pick = (seed >> 16) % 1000;
-        if (pick < 20) {
-            const unsigned number = 101 + (seed >> 8) % 220; // about 300 lines call each number
-            chunk += "    lblStatus.Caption = TXL(" + QByteArray::number(number) + ") & \": \" & TXL(" +
-                     QByteArray::number(number + 1) + ")\r\n";
-        } else {
-            chunk += plain[pick % 6];
-        }
-        if (chunk.size() > (1 << 20)) {
-            file.write(chunk);
-            written += chunk.size();
-            chunk.clear();
-        }
-    }
-    file.write(chunk);
-    return path;
-}
-} // namespace
 
 static void BM_SourceScan200MB(benchmark::State &state)
 {
     QTemporaryDir dir;
-    const QString path = makeListing(dir.path());
+    const QString path = makeListing(dir.path(), 20, 101, 220);
     Sheet table(5);
     for (int row = 1; row <= 9999; ++row) {
         table.SetCellNumber(row, 1, row + 100);

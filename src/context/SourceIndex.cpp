@@ -15,10 +15,8 @@ namespace {
 constexpr qint64 kChunkBytes = 8 << 20;
 constexpr int kMaxNumberText = 24;
 
-std::uint64_t callKey(std::int32_t number, std::uint32_t line)
-{
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(number) ^ 0x8000'0000u) << 32) | line;
-}
+// Above this spread of numbers the calls are sorted rather than counted into buckets.
+constexpr std::int64_t kMostBuckets = 1 << 22;
 
 bool isTxl(const char *p)
 {
@@ -102,7 +100,7 @@ public:
             }
             const auto line = static_cast<std::uint32_t>(m_index.m_lineOffsets.size() - 1);
             if (whole)
-                m_index.m_calls.push_back(callKey(*whole, line));
+                m_calls.push_back({*whole, line});
             else
                 m_index.m_otherCalls.push_back({*other, line});
         }
@@ -110,9 +108,8 @@ public:
 
     void finish()
     {
+        groupByNumber();
         // A line that calls a message twice is listed once.
-        std::sort(m_index.m_calls.begin(), m_index.m_calls.end());
-        m_index.m_calls.erase(std::unique(m_index.m_calls.begin(), m_index.m_calls.end()), m_index.m_calls.end());
         const auto order = [](const OtherCall &a, const OtherCall &b) {
             return a.number < b.number || (a.number == b.number && a.line < b.line);
         };
@@ -122,13 +119,64 @@ public:
                                                    return a.number == b.number && a.line == b.line;
                                                }),
                                    m_index.m_otherCalls.end());
-        m_index.m_calls.shrink_to_fit();
         m_index.m_otherCalls.shrink_to_fit();
+        if (m_index.m_lineOffsets.empty() || m_index.m_lineOffsets.back() <= std::numeric_limits<std::uint32_t>::max()) {
+            m_index.m_lineOffsets32.assign(m_index.m_lineOffsets.begin(), m_index.m_lineOffsets.end());
+            std::vector<std::uint64_t>().swap(m_index.m_lineOffsets);
+        }
         m_index.m_lineOffsets.shrink_to_fit();
         m_index.m_lineLengths.shrink_to_fit();
     }
 
 private:
+    struct Call {
+        std::int32_t number;
+        std::uint32_t line;
+    };
+
+    // The calls, gathered in file order, grouped by number and each group kept in file order:
+    // counted into buckets when the numbers lie close together, as message numbers do.
+    void groupByNumber()
+    {
+        if (m_calls.empty())
+            return;
+        const auto [low, high] = std::minmax_element(m_calls.begin(), m_calls.end(),
+                                                     [](const Call &a, const Call &b) { return a.number < b.number; });
+        const std::int64_t first = low->number;
+        const std::int64_t spread = static_cast<std::int64_t>(high->number) - first + 1;
+        std::vector<Call> grouped;
+        if (spread <= kMostBuckets) {
+            std::vector<std::uint32_t> at(static_cast<std::size_t>(spread) + 1, 0);
+            for (const Call &call : m_calls)
+                ++at[static_cast<std::size_t>(call.number - first) + 1];
+            for (std::size_t i = 1; i < at.size(); ++i)
+                at[i] += at[i - 1];
+            grouped.resize(m_calls.size());
+            for (const Call &call : m_calls)
+                grouped[at[static_cast<std::size_t>(call.number - first)]++] = call;
+        } else {
+            grouped = m_calls;
+            std::stable_sort(grouped.begin(), grouped.end(), [](const Call &a, const Call &b) { return a.number < b.number; });
+        }
+        std::vector<Call>().swap(m_calls);
+        m_index.m_lineIds.reserve(grouped.size());
+        for (std::size_t i = 0; i < grouped.size(); ++i) {
+            const Call &call = grouped[i];
+            if (i == 0 || call.number != grouped[i - 1].number) {
+                m_index.m_numbers.push_back(call.number);
+                m_index.m_starts.push_back(static_cast<std::uint32_t>(m_index.m_lineIds.size()));
+            } else if (call.line == grouped[i - 1].line) {
+                continue;
+            }
+            m_index.m_lineIds.push_back(call.line);
+        }
+        m_index.m_starts.push_back(static_cast<std::uint32_t>(m_index.m_lineIds.size()));
+        m_index.m_lineIds.shrink_to_fit();
+        m_index.m_numbers.shrink_to_fit();
+        m_index.m_starts.shrink_to_fit();
+    }
+
+    std::vector<Call> m_calls;
     SourceIndex &m_index;
 };
 
@@ -184,8 +232,9 @@ std::shared_ptr<const SourceIndex> SourceIndex::build(const QString &path, QStri
 
 std::size_t SourceIndex::memoryBytes() const
 {
-    return sizeof(*this) + m_calls.capacity() * sizeof(std::uint64_t) + m_otherCalls.capacity() * sizeof(OtherCall)
-           + m_lineOffsets.capacity() * sizeof(std::uint64_t) + m_lineLengths.capacity() * sizeof(std::uint32_t);
+    return sizeof(*this) + (m_numbers.capacity() + m_starts.capacity() + m_lineIds.capacity()) * sizeof(std::uint32_t)
+           + m_otherCalls.capacity() * sizeof(OtherCall) + m_lineOffsets.capacity() * sizeof(std::uint64_t)
+           + (m_lineOffsets32.capacity() + m_lineLengths.capacity()) * sizeof(std::uint32_t);
 }
 
 bool SourceIndex::stillCurrent() const
@@ -198,10 +247,11 @@ std::vector<std::uint32_t> SourceIndex::linesOf(double message) const
 {
     std::vector<std::uint32_t> lines;
     if (message == static_cast<double>(static_cast<std::int32_t>(message)) && message >= INT32_MIN && message <= INT32_MAX) {
-        const auto number = static_cast<std::int32_t>(message);
-        auto it = std::lower_bound(m_calls.begin(), m_calls.end(), callKey(number, 0));
-        for (; it != m_calls.end() && (*it >> 32) == (callKey(number, 0) >> 32); ++it)
-            lines.push_back(static_cast<std::uint32_t>(*it));
+        const auto found = std::lower_bound(m_numbers.begin(), m_numbers.end(), static_cast<std::int32_t>(message));
+        if (found != m_numbers.end() && *found == static_cast<std::int32_t>(message)) {
+            const auto i = static_cast<std::size_t>(found - m_numbers.begin());
+            lines.assign(m_lineIds.begin() + m_starts[i], m_lineIds.begin() + m_starts[i + 1]);
+        }
         return lines;
     }
     for (const OtherCall &call : m_otherCalls) {
@@ -228,7 +278,7 @@ std::optional<std::vector<SourceIndex::Line>> SourceIndex::linesCalling(double m
         const std::uint32_t length = m_lineLengths[line];
         const qint64 kept = std::min<qint64>(length, SourceScan::MaxLineLength);
         bytes.resize(kept);
-        if (!file.seek(static_cast<qint64>(m_lineOffsets[line])) || file.read(bytes.data(), kept) != kept) {
+        if (!file.seek(static_cast<qint64>(lineOffset(line))) || file.read(bytes.data(), kept) != kept) {
             if (error)
                 *error = file.errorString();
             return std::nullopt;

@@ -32,7 +32,7 @@ public:
     qint64 fileSize() const { return m_size; }
     const QDateTime &modified() const { return m_modified; }
     bool utf8() const { return m_utf8; }
-    std::size_t callingLines() const { return m_lineOffsets.size(); }
+    std::size_t callingLines() const { return m_lineLengths.size(); }
     // What the index itself holds in memory, in bytes.
     std::size_t memoryBytes() const;
     // Whether the file on disk is still the one indexed (same size and time).
@@ -49,17 +49,26 @@ private:
     };
     class Builder;
     std::vector<std::uint32_t> linesOf(double message) const;
+    std::uint64_t lineOffset(std::uint32_t line) const
+    {
+        return m_lineOffsets32.empty() ? m_lineOffsets[line] : m_lineOffsets32[line];
+    }
 
     QString m_path;
     qint64 m_size = 0;
     QDateTime m_modified;
     bool m_utf8 = true;
-    // Calls of whole numbers as (number with its sign bit flipped) << 32 | calling line, sorted.
-    std::vector<std::uint64_t> m_calls;
+    // Calls of whole numbers: the numbers called, in order; the calling lines of m_numbers[i]
+    // are m_lineIds[m_starts[i]] up to m_lineIds[m_starts[i + 1]], in file order.
+    std::vector<std::int32_t> m_numbers;
+    std::vector<std::uint32_t> m_starts;
+    std::vector<std::uint32_t> m_lineIds;
     // Calls whose number is written otherwise ("1.5", "1e+15"): few or none.
     std::vector<OtherCall> m_otherCalls;
-    // Each calling line's start in the file and length without its line end.
+    // Each calling line's start in the file (32 bits while the listing is under 4 GiB) and its
+    // length without the line end.
     std::vector<std::uint64_t> m_lineOffsets;
+    std::vector<std::uint32_t> m_lineOffsets32;
     std::vector<std::uint32_t> m_lineLengths;
 };
 

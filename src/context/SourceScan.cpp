@@ -190,16 +190,23 @@ QString SourceScan::displayLine(const char *data, std::size_t length, bool utf8)
     return forDisplay(line, static_cast<qsizetype>(length));
 }
 
+CallResolver::RowIndex CallResolver::rowIndex(const Sheet &table)
+{
+    RowIndex rows;
+    const int limit = table.RowLimit();
+    rows.reserve(static_cast<std::size_t>(limit) * 2);
+    for (int k = 1; k <= limit; ++k)
+        rows.emplace(table.CellNumber(k, PositionColumn), k);
+    return rows;
+}
+
 int CallResolver::rowOf(double number)
 {
-    if (m_rows.empty()) {
-        const int limit = m_table.RowLimit();
-        m_rows.reserve(static_cast<std::size_t>(limit) * 2);
-        for (int k = 1; k <= limit; ++k)
-            m_rows.emplace(m_table.CellNumber(k, PositionColumn), k);
-    }
-    const auto found = m_rows.find(number);
-    return found == m_rows.end() ? 0 : found->second;
+    if (!m_given && m_rows.empty())
+        m_rows = rowIndex(m_table);
+    const RowIndex &rows = m_given ? *m_given : m_rows;
+    const auto found = rows.find(number);
+    return found == rows.end() ? 0 : found->second;
 }
 
 QStringList CallResolver::resolve(QString &line)

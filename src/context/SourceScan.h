@@ -38,7 +38,13 @@ public:
 // table, the way the source context window shows them.
 class CallResolver {
 public:
+    using RowIndex = std::unordered_map<double, int>;
+
     explicit CallResolver(const Sheet &table) : m_table(table) {}
+    // With the table's rows by message number made beforehand, kept by the caller.
+    CallResolver(const Sheet &table, const RowIndex &rows) : m_table(table), m_given(&rows) {}
+    // The first row holding each message number, as the look-up of a call finds it.
+    static RowIndex rowIndex(const Sheet &table);
 
     // Rewrites `line` with its calls resolved; answers the called texts in call order.
     QStringList resolve(QString &line);
@@ -47,7 +53,8 @@ private:
     int rowOf(double number);
 
     const Sheet &m_table;
-    std::unordered_map<double, int> m_rows; // the first row holding each number, built on first use
+    const RowIndex *m_given = nullptr;
+    RowIndex m_rows; // built on first use when none was given
 };
 
 } // namespace lng

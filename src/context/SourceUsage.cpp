@@ -147,7 +147,11 @@ std::vector<SourceUsage::Use> SourceUsage::usesOf(const Sheet &table, int row)
         m_state = State::Unreadable;
         return uses;
     }
-    CallResolver resolver(table);
+    if (!m_rowsKnown) {
+        m_rows = CallResolver::rowIndex(table);
+        m_rowsKnown = true;
+    }
+    CallResolver resolver(table, m_rows);
     for (const SourceIndex::Line &line : *lines) {
         Use use {line.shown, line.text, {}};
         use.texts = resolver.resolve(use.resolved);

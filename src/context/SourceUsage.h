@@ -9,6 +9,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <unordered_map>
 #include <thread>
 
 class QFileSystemWatcher;
@@ -48,6 +49,8 @@ public:
     // The uses of the message of the table's row `row`; empty, with note() saying why, when
     // the listing is not ready.
     std::vector<Use> usesOf(const Sheet &table, int row);
+    // The table's message numbers changed (a load, an import, an undo): looked up afresh next time.
+    void numbersChanged() { m_rowsKnown = false; }
 
 signals:
     void changed(); // the state or the index changed: whatever shows uses should ask again
@@ -61,6 +64,8 @@ private:
     State m_state = State::NotRead;
     QString m_error;
     std::shared_ptr<const SourceIndex> m_index;
+    std::unordered_map<double, int> m_rows; // the table's rows by message number, for resolving
+    bool m_rowsKnown = false;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_settle; // a file being written changes many times: read it once it is quiet
 

@@ -15,7 +15,8 @@ namespace lng {
 namespace {
 // Dice's share of common pieces, per hundred, below which a text is not scored at all.
 constexpr int kPiecePrefilter = 40;
-constexpr std::size_t kMostScored = 40;
+// The most candidates scored by edit distance, best shares first.
+constexpr std::size_t kMostScored = 100;
 
 // The distinct three-character pieces of a text, letter case and runs of spaces folded.
 std::vector<std::uint64_t> piecesOf(const QString &text)
@@ -101,17 +102,23 @@ std::vector<Suggestion> TranslationMemory::suggestionsFor(int row, int limit)
         const auto k = static_cast<std::size_t>(other);
         const int dice = 200 * m_shared[k] / (static_cast<int>(pieces.size()) + m_pieceCounts[k]);
         m_shared[k] = 0;
-        if (other != row - 1 && dice >= kPiecePrefilter)
+        // A score of 70 leaves the longer text at most 30 % more characters than the shorter.
+        const qsizetype length = m_english[k].size();
+        const qsizetype longer = std::max(length, english.size());
+        const bool closeInLength = std::abs(length - english.size()) * 100 <= longer * (100 - MinimumScore);
+        if (other != row - 1 && dice >= kPiecePrefilter && closeInLength)
             candidates.push_back({other, dice});
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const Candidate &a, const Candidate &b) { return a.dice > b.dice || (a.dice == b.dice && a.index < b.index); });
+    const auto better = [](const Candidate &a, const Candidate &b) { return a.dice > b.dice || (a.dice == b.dice && a.index < b.index); };
+    if (candidates.size() > kMostScored) {
+        std::nth_element(candidates.begin(), candidates.begin() + kMostScored, candidates.end(), better);
+        candidates.resize(kMostScored);
+    }
+    std::sort(candidates.begin(), candidates.end(), better);
 
     std::vector<Suggestion> found;
     bool stale = false;
     for (const Candidate &candidate : candidates) {
-        if (found.size() >= kMostScored)
-            break;
         const int other = candidate.index + 1;
         const QString &theirs = m_english[static_cast<std::size_t>(candidate.index)];
         if (englishAt(m_table, other) != theirs) {

@@ -18,10 +18,13 @@ MessageFocus::MessageFocus(Workbench &bench, QObject *parent)
     connect(&table, &Sheet::CellEdited, this, [this](int, int col) {
         if (col == EnglishColumn)
             m_memory.invalidate();
+        if (col == PositionColumn)
+            m_usage.numbersChanged();
         emit textsChanged();
     });
     connect(&bench.history(), &TableHistory::manyCellsChanged, this, [this] {
         m_memory.invalidate();
+        m_usage.numbersChanged();
         emit textsChanged();
     });
     // Ctrl+1 to Ctrl+5: a suggestion for the active message into its edited cell.
@@ -33,6 +36,7 @@ MessageFocus::MessageFocus(Workbench &bench, QObject *parent)
     // The listing is read again with every load, as the table's texts are.
     bench.addLoadObserver([this] {
         m_memory.invalidate();
+        m_usage.numbersChanged();
         m_usage.reload();
         emit textsChanged();
     });
