@@ -177,11 +177,14 @@ TEST(MessagePane, UsesAreTheContextWindowsLines)
     EXPECT_EQ(f.uses(), windowLines());
     EXPECT_EQ(f.pane().useNote()->text(), "No line of the sources calls this message.");
 
-    // A listing that goes away is a note in the pane, not a message box.
-    QFile::remove(f.bench.folder() + "/GhostSources.bin");
-    f.bench.bench->focus().usage().reload();
+    // A listing that changes on disk is read again by itself; one that goes away is a note in
+    // the pane, not a message box.
     f.goTo(1);
-    EXPECT_TRUE(f.uses().isEmpty());
+    writeFile(f.bench.folder() + "/GhostSources.bin", "New = TXL(101)\r\n" + kListing);
+    QTRY_COMPARE_WITH_TIMEOUT(f.uses().size(), 3, 10000);
+    EXPECT_EQ(f.uses(), windowLines());
+    QFile::remove(f.bench.folder() + "/GhostSources.bin");
+    QTRY_VERIFY_WITH_TIMEOUT(f.uses().isEmpty(), 10000);
     EXPECT_EQ(f.pane().useNote()->text(), "No source listing: " + f.bench.folder() + "/GhostSources.bin is missing.");
     EXPECT_TRUE(f.bench.prompts.shown.empty());
 }

@@ -63,6 +63,7 @@ MainForm::MainForm(Workbench &bench, QWidget *parent)
 
     m_gridArea = new QWidget(this);
     setCentralWidget(m_gridArea);
+    m_gridArea->installEventFilter(this); // the panes' splitters change its size too
     m_table = new SheetView(bench.table(), m_gridArea);
     m_table->setObjectName(QStringLiteral("F1Book1"));
     m_table->setAccessibleName(QStringLiteral("Message table"));
@@ -118,6 +119,8 @@ void MainForm::showEvent(QShowEvent *event)
     // The columns are fitted once the window has its first real size and layout.
     if (!m_columnsFitted) {
         m_columnsFitted = true;
+        // The table keeps most of the height; the message pane takes about a quarter.
+        resizeDocks({m_messagePane}, {std::max(height() / 4, fontMetrics().height() * 10)}, Qt::Vertical);
         fitColumnsToWindow();
     }
 }
@@ -332,6 +335,13 @@ void MainForm::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
     applyResizeRule();
+}
+
+bool MainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_gridArea && event->type() == QEvent::Resize)
+        applyResizeRule();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainForm::applyResizeRule()
