@@ -6,6 +6,7 @@
 #include "pane/MessagePane.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QListWidget>
 
 #include <benchmark/benchmark.h>
@@ -33,6 +34,30 @@ static void BM_PaneWindowRowMove(benchmark::State &state)
     state.counters["uses_shown"] = pane.useList()->count();
 }
 BENCHMARK(BM_PaneWindowRowMove)->Unit(benchmark::kMicrosecond);
+
+// Reading the 200 MB listing after a load, with the window's event loop running meanwhile: how
+// long the loop is held up at most (the reading runs on its own thread).
+static void BM_WindowStallWhileIndexing(benchmark::State &state)
+{
+    LoadedTable w;
+    makeListing(w.dir.path(), 50, 101, 9998);
+    MainForm form(*w.bench);
+    form.show();
+    SourceUsage &usage = w.bench->focus().usage();
+    double longest = 0;
+    for (auto _ : state) {
+        usage.reload();
+        QElapsedTimer gap;
+        gap.start();
+        while (usage.state() == SourceUsage::State::Reading) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            longest = std::max(longest, static_cast<double>(gap.nsecsElapsed()) / 1e6);
+            gap.restart();
+        }
+    }
+    state.counters["longest_stall_ms"] = longest;
+}
+BENCHMARK(BM_WindowStallWhileIndexing)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
 {
