@@ -1,6 +1,7 @@
 #include "CatFile.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamReader>
@@ -8,10 +9,14 @@
 
 #include <gettext-po.h>
 
+#include <charconv>
 #include <csetjmp>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
+#include <string_view>
+#include <unordered_map>
 
 namespace lng {
 
@@ -99,39 +104,43 @@ bool catFormatOf(const QString &fileName, CatFormat *format)
 
 bool writeXliff(const QString &path, const CatFile &file, QString *error)
 {
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(file.entries.size()) * 200);
-    QXmlStreamWriter xml(&bytes);
+    // Written into a string and encoded once: much quicker than encoding every piece.
+    QString text;
+    text.reserve(static_cast<qsizetype>(file.entries.size()) * 200);
+    // A string has no encoding of its own, so the declaration naming UTF-8 is ours to write.
+    text += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    QXmlStreamWriter xml(&text);
     xml.setAutoFormatting(true);
-    xml.writeStartDocument();
+    // The elements are in the XLIFF namespace as the default one: named without it, as
+    // looking it up for every element would cost a good part of the export.
+    xml.writeStartElement(QStringLiteral("xliff"));
     xml.writeDefaultNamespace(kXliffNamespace);
-    xml.writeStartElement(kXliffNamespace, QStringLiteral("xliff"));
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.2"));
-    xml.writeStartElement(kXliffNamespace, QStringLiteral("file"));
+    xml.writeStartElement(QStringLiteral("file"));
     xml.writeAttribute(QStringLiteral("original"), QStringLiteral("AllLanguages.Lng"));
     xml.writeAttribute(QStringLiteral("source-language"), QStringLiteral("en"));
     xml.writeAttribute(QStringLiteral("target-language"), file.targetLanguage);
     xml.writeAttribute(QStringLiteral("datatype"), QStringLiteral("plaintext"));
-    xml.writeStartElement(kXliffNamespace, QStringLiteral("body"));
+    xml.writeStartElement(QStringLiteral("body"));
     for (const CatEntry &entry : file.entries) {
         const QString id = QString::number(entry.number);
-        xml.writeStartElement(kXliffNamespace, QStringLiteral("trans-unit"));
+        xml.writeStartElement(QStringLiteral("trans-unit"));
         xml.writeAttribute(QStringLiteral("id"), id);
         xml.writeAttribute(QStringLiteral("resname"), id);
         xml.writeAttribute(QStringLiteral("xml:space"), QStringLiteral("preserve"));
         if (!entry.target.isEmpty())
             xml.writeAttribute(QStringLiteral("approved"), QStringLiteral("yes"));
-        xml.writeTextElement(kXliffNamespace, QStringLiteral("source"), entry.english);
-        xml.writeStartElement(kXliffNamespace, QStringLiteral("target"));
+        xml.writeTextElement(QStringLiteral("source"), entry.english);
+        xml.writeStartElement(QStringLiteral("target"));
         xml.writeAttribute(QStringLiteral("state"), entry.target.isEmpty() ? QStringLiteral("needs-translation") : QStringLiteral("translated"));
         xml.writeCharacters(entry.target);
         xml.writeEndElement();
         if (!entry.comment.isEmpty())
-            xml.writeTextElement(kXliffNamespace, QStringLiteral("note"), entry.comment);
+            xml.writeTextElement(QStringLiteral("note"), entry.comment);
         xml.writeEndElement();
     }
     xml.writeEndDocument();
-    return writeWhole(path, bytes, error);
+    return writeWhole(path, text.toUtf8(), error);
 }
 
 bool readXliff(const QString &path, CatFile *file, QString *error)
@@ -342,24 +351,28 @@ bool readPo(const QString &path, CatFile *file, QString *error)
         }
     }
     // The library tells no entry's line: the lines of the numbers are found in the text.
-    std::map<std::int64_t, std::vector<int>> linesOf; // in file order; a number may stand twice
+    std::unordered_map<std::int64_t, std::vector<int>> linesOf; // in file order; a number may stand twice
     {
         QFile text(path);
-        if (text.open(QIODevice::ReadOnly)) {
-            int line = 0;
-            while (!text.atEnd()) {
-                const QByteArray content = text.readLine();
-                ++line;
-                for (const char *prefix : {"msgctxt \"", "#: "}) {
-                    if (content.startsWith(prefix)) {
-                        bool ok = false;
-                        const std::int64_t number = content.mid(qstrlen(prefix)).split('"').front().trimmed().toLongLong(&ok);
-                        std::vector<int> &lines = linesOf[number];
-                        if (ok && (lines.empty() || lines.back() < line - 3)) // one entry's msgctxt after its reference
-                            lines.push_back(line);
-                    }
-                }
+        const QByteArray content = text.open(QIODevice::ReadOnly) ? text.readAll() : QByteArray();
+        linesOf.reserve(static_cast<std::size_t>(content.size() / 64));
+        const char *p = content.constData();
+        const char *const end = p + content.size();
+        for (int line = 1; p < end; ++line) {
+            const char *next = static_cast<const char *>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            next = next ? next + 1 : end;
+            for (const std::string_view prefix : {std::string_view("msgctxt \""), std::string_view("#: ")}) {
+                if (static_cast<std::size_t>(next - p) <= prefix.size() || std::memcmp(p, prefix.data(), prefix.size()) != 0)
+                    continue;
+                std::int64_t number = 0;
+                const std::from_chars_result read = std::from_chars(p + prefix.size(), next, number);
+                if (read.ec != std::errc() || (read.ptr < next && *read.ptr != '"' && *read.ptr != '\n' && *read.ptr != '\r' && *read.ptr != ' '))
+                    continue;
+                std::vector<int> &lines = linesOf[number];
+                if (lines.empty() || lines.back() < line - 3) // one entry's msgctxt after its reference
+                    lines.push_back(line);
             }
+            p = next;
         }
     }
     PoIterator it(po_message_iterator(po.get(), nullptr));
