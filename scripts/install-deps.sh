@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev libgsf-1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libgettextpo-dev gettext translate-toolkit
+    libpq-dev postgresql
     python3 python3-xlrd
 )
 

@@ -11,6 +11,8 @@ const char *const kCreate = "CREATE TABLE IF NOT EXISTS IgnoredFindings (Number 
 
 bool IgnoredFindings::read(const MessageDatabase &db, QString *error)
 {
+    if (db.isServer())
+        return true; // kept in database files only, so far: nothing is ignored on a server
     m_keys.clear();
     sqlite::Statement exists;
     if (!exists.prepare(db.connection(), QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1"), error))
@@ -48,6 +50,11 @@ bool IgnoredFindings::add(const QString &path, std::int64_t number, int field, c
     MessageDatabase db;
     if (!db.open(path, MessageDatabase::Access::ReadWrite, error))
         return false;
+    if (db.isServer()) {
+        if (error)
+            *error = QStringLiteral("ignored findings are kept in a database file only; on a server the finding stays listed");
+        return false;
+    }
     if (!db.isWritable(error))
         return false;
     sqlite::Connection &connection = db.connection();

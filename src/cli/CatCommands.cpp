@@ -23,7 +23,7 @@ int LngTool::exportCat(const QString &language, CatFormat format, const QString 
     QString cause;
     if (!db.open(databasePath(), MessageDatabase::Access::ReadOnly, &cause)
         || !db.readRecords({1, 2, *catalogue().fieldOf(language)}, &records, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     CatFile file;
@@ -69,7 +69,7 @@ int LngTool::importCat(const QStringList &args)
     const bool dryRun = p.flags.contains(QStringLiteral("--dry-run"));
     if (!db.open(databasePath(), dryRun ? MessageDatabase::Access::ReadOnly : MessageDatabase::Access::ReadWrite, &cause)
         || (!dryRun && !db.isWritable(&cause)) || (!dryRun && !db.begin(&cause)) || !db.readRecords({2, field}, &records, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     std::map<std::int64_t, CurrentText> current;
@@ -87,13 +87,13 @@ int LngTool::importCat(const QStringList &args)
         for (const CatPlan::Update &update : plan.updates) {
             if (!db.updateRecord(update.number, {{field, CleanText(update.text)}}, &cause)) {
                 db.rollback();
-                error(databasePath() + QStringLiteral(": ") + cause + QStringLiteral("; nothing was imported"));
+                error(shownDatabase() + QStringLiteral(": ") + cause + QStringLiteral("; nothing was imported"));
                 return 1;
             }
         }
         if (!db.commit(&cause)) {
             db.rollback();
-            error(databasePath() + QStringLiteral(": ") + cause + QStringLiteral("; nothing was imported"));
+            error(shownDatabase() + QStringLiteral(": ") + cause + QStringLiteral("; nothing was imported"));
             return 1;
         }
     }

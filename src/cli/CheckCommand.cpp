@@ -116,7 +116,7 @@ int LngTool::check(const QStringList &args)
     std::vector<LanguageFindings> results;
     QString cause;
     if (!checkDatabase(databasePath(), fields, checks, &results, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     print(format == QLatin1String("json") ? asJson(results) : format == QLatin1String("junit") ? asJunit(results) : asText(results));

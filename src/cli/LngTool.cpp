@@ -10,6 +10,7 @@
 #include "exchange/MessageFileBuilder.h"
 #include "exchange/XlsFile.h"
 #include "grid/Sheet.h"
+#include "server/ServerDatabase.h"
 #include "settings/SettingsFile.h"
 #include "tools/ColumnChecks.h"
 
@@ -41,9 +42,11 @@ const std::map<QString, QString> kHelp {
         "  context NUMBER [--language L]      source lines calling a message, with calls resolved\n"
         "  check LANGUAGE... | --all          the translation checks, for release pipelines\n"
         "  create [FILE]                      a new, empty message database\n"
+        "  migrate --to URI | --from URI FILE copy the database to a PostgreSQL server, or back\n"
         "\n"
         "options:\n"
         "  --folder DIR   the folder holding AllLanguages.Lng and the other files (default: .)\n"
+        "  --database URI the PostgreSQL server to use instead (a libpq connection string)\n"
         "  --help         help for a command, e.g. lngtool build --help\n"
         "  --version      the version\n")},
     {QStringLiteral("build"), QStringLiteral(
@@ -94,10 +97,19 @@ const std::map<QString, QString> kHelp {
         "the counts to standard error. Findings ignored in the window stay ignored. Exits with 1\n"
         "when there is an error (with --strict, any finding), 0 otherwise.\n")},
     {QStringLiteral("create"), QStringLiteral(
-        "usage: lngtool create [--folder DIR] [FILE]\n"
+        "usage: lngtool create [--folder DIR] [FILE] | --database URI\n"
         "\n"
-        "Creates a new, empty message database (default: AllLanguages.Lng in the folder).\n"
-        "Refuses to overwrite an existing file.\n")},
+        "Creates a new, empty message database (default: AllLanguages.Lng in the folder), or the\n"
+        "table and its index on a PostgreSQL server. Refuses to overwrite an existing file or table.\n")},
+    {QStringLiteral("migrate"), QStringLiteral(
+        "usage: lngtool migrate [--folder DIR] --to URI\n"
+        "       lngtool migrate --from URI FILE\n"
+        "\n"
+        "--to copies the folder's AllLanguages.Lng into an empty database on a PostgreSQL server\n"
+        "(the table is made when missing); --from copies a server's messages into a new file.\n"
+        "One transaction, committed only when both sides hold the same number of messages with\n"
+        "the same checksum of all texts. URI is a libpq connection string: postgresql://host/db,\n"
+        "or service=NAME for pg_service.conf; passwords come from ~/.pgpass or the service file.\n")},
 };
 
 } // namespace
@@ -119,9 +131,14 @@ int LngTool::usage(const QString &problem, const QString &command)
     return 2;
 }
 
+QString LngTool::shownDatabase() const
+{
+    return m_database.isEmpty() ? databasePath() : shownServer(m_database);
+}
+
 QString LngTool::databasePath() const
 {
-    return m_folder + QLatin1Char('/') + MessageDatabase::FileName;
+    return m_database.isEmpty() ? m_folder + QLatin1Char('/') + MessageDatabase::FileName : m_database;
 }
 
 QString LngTool::languageName(const QString &name)
@@ -181,6 +198,16 @@ int LngTool::run(const QStringList &arguments)
             return 1;
         }
     }
+    // --database too: a server instead of the folder's file.
+    const qsizetype database = args.indexOf(QStringLiteral("--database"));
+    if (database >= 0) {
+        if (database + 1 >= args.size())
+            return usage(QStringLiteral("--database needs a connection string"), command);
+        m_database = args[database + 1];
+        args.remove(database, 2);
+    }
+    if (command == QLatin1String("migrate"))
+        return migrate(args);
     if (command == QLatin1String("build"))
         return build(args);
     if (command == QLatin1String("stats"))
@@ -214,7 +241,7 @@ int LngTool::build(const QStringList &args)
     for (const QString &language : languages)
         builds.emplace_back(*names.fieldOf(language), language);
     // One pass over the database serves every language.
-    const std::vector<BuildReport> reports = buildMessageFilesIn(m_folder, builds);
+    const std::vector<BuildReport> reports = buildMessageFilesIn(m_folder, builds, m_database);
     int status = 0;
     for (std::size_t i = 0; i < reports.size(); ++i) {
         const BuildReport &report = reports[i];
@@ -247,7 +274,7 @@ int LngTool::stats(const QStringList &args)
     std::vector<int> translatedCounts;
     if (!db.open(databasePath(), MessageDatabase::Access::ReadOnly, &cause)
         || !db.countTranslated(fields, &messages, &translatedCounts, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     const bool csv = p.flags.contains(QStringLiteral("--csv"));
@@ -285,7 +312,7 @@ int LngTool::exportWorkbook(const QStringList &args)
     QString cause;
     if (!db.open(databasePath(), MessageDatabase::Access::ReadOnly, &cause)
         || !db.readRecords({*catalogue().fieldOf(language)}, &records, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     // The layout ToExcel writes: headings, then message n on row n - 99.
@@ -338,7 +365,7 @@ int LngTool::checkCase(const QStringList &args)
     QString cause;
     if (!db.open(databasePath(), MessageDatabase::Access::ReadOnly, &cause)
         || !db.readRecords({*names.fieldOf(second), *names.fieldOf(edited)}, &records, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     int counts[2] = {0, 0};
@@ -397,7 +424,7 @@ int LngTool::context(const QStringList &args)
     MessageDatabase::Records records;
     QString cause;
     if (!db.open(databasePath(), MessageDatabase::Access::ReadOnly, &cause) || !db.readRecords({field}, &records, &cause)) {
-        error(databasePath() + QStringLiteral(": ") + cause);
+        error(shownDatabase() + QStringLiteral(": ") + cause);
         return 1;
     }
     // The message table as the window would show it, for resolving the calls.
@@ -434,17 +461,20 @@ int LngTool::create(const QStringList &args)
     if (!p.problem.isEmpty() || p.positional.size() > 1)
         return usage(p.problem.isEmpty() ? QStringLiteral("name at most one file") : p.problem, QStringLiteral("create"));
     const QString path = p.positional.isEmpty() ? databasePath() : p.positional.first();
+    const bool server = isConnectionString(path) && !QFileInfo::exists(path);
+    const QString shown = server ? shownServer(path) : path;
     QString cause;
-    if (QFileInfo::exists(path)) {
+    if (!server && QFileInfo::exists(path)) {
         error(QStringLiteral("%1 already exists; nothing was created").arg(path));
         return 1;
     }
     if (!MessageDatabase::create(path, &cause)) {
-        QFile::remove(path);
-        error(path + QStringLiteral(": ") + cause);
+        if (!server)
+            QFile::remove(path);
+        error(shown + QStringLiteral(": ") + cause);
         return 1;
     }
-    print(path + QStringLiteral(" was created\n"));
+    print(shown + QStringLiteral(" was created\n"));
     return 0;
 }
 

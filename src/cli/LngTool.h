@@ -29,6 +29,7 @@ private:
     int check(const QStringList &args); // in CheckCommand.cpp
     int exportCat(const QString &language, CatFormat format, const QString &output); // in CatCommands.cpp
     int importCat(const QStringList &args);
+    int migrate(const QStringList &args); // in ServerCommands.cpp
 
     void print(const QString &text);
     void error(const QString &text);
@@ -39,10 +40,13 @@ private:
     // The catalogue names of command-line names, each once; false (reported) for an unknown one.
     bool languageNames(const QStringList &names, QStringList *languages);
     QString databasePath() const;
+    // The database as messages name it: the file, or the server without any password.
+    QString shownDatabase() const;
 
     std::FILE *m_out;
     std::FILE *m_err;
     QString m_folder = QStringLiteral(".");
+    QString m_database; // --database: a server's connection string, instead of the folder's file
 };
 
 } // namespace lng

@@ -1,5 +1,7 @@
 #include "MessageDatabase.h"
 
+#include "server/ServerDatabase.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,8 +25,40 @@ const char *const kFieldNames[MessageDatabase::FieldCount] = {
 };
 } // namespace
 
+MessageDatabase::MessageDatabase() = default;
+MessageDatabase::~MessageDatabase() = default;
+
+bool MessageDatabase::inTransaction() const
+{
+    return m_server ? m_server->inTransaction() : m_connection.inTransaction();
+}
+
+QString MessageDatabase::lastError() const
+{
+    return m_server ? m_server->lastError() : m_connection.lastError();
+}
+
+bool MessageDatabase::lastErrorStopsWriting() const
+{
+    return m_server ? true : m_connection.lastErrorStopsWriting();
+}
+
 bool MessageDatabase::open(const QString &path, Access access, QString *error)
 {
+    m_server.reset();
+    const std::optional<QString> server = isConnectionString(path) && !QFileInfo::exists(path) ? std::optional<QString>(path) : serverPointer(path);
+    if (server) {
+        m_path = path;
+        m_server = std::make_unique<ServerDatabase>();
+        QString cause;
+        if (m_server->open(*server, &cause))
+            return true;
+        m_server.reset();
+        // Through a pointer file the caller names the file; the cause names the server.
+        if (error)
+            *error = *server == path ? cause : shownServer(*server) + QStringLiteral(": ") + cause;
+        return false;
+    }
     m_path = path;
     m_updates.clear();
     m_insert = {};
@@ -140,6 +174,8 @@ void MessageDatabase::bindKey(sqlite::Statement &statement, int index, std::int6
 
 bool MessageDatabase::isWritable(QString *cause) const
 {
+    if (m_server)
+        return m_server->isWritable(cause);
     const auto says = [cause](const QString &why) {
         if (cause)
             *cause = why;
@@ -190,6 +226,14 @@ QString MessageDatabase::Records::shownNumber(int record) const
 
 bool MessageDatabase::create(const QString &path, QString *error)
 {
+    if (isConnectionString(path) && !QFileInfo::exists(path)) {
+        QString cause;
+        if (ServerDatabase::create(path, &cause))
+            return true;
+        if (error)
+            *error = cause;
+        return false;
+    }
     if (QFileInfo::exists(path)) {
         if (error)
             *error = QStringLiteral("the file already exists");
@@ -211,6 +255,8 @@ bool MessageDatabase::create(const QString &path, QString *error)
 
 QString MessageDatabase::fieldName(int ordinal) const
 {
+    if (m_server)
+        return m_server->fieldName(ordinal);
     return sqlite::quoteIdentifier(m_fieldNames.value(ordinal));
 }
 
@@ -249,6 +295,8 @@ bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
                                        const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
                                        QString *error, EmptyTable emptyTable) const
 {
+    if (m_server)
+        return m_server->forEachRawRecord(fields, visit, error, emptyTable);
     // A plain scan of the table reads the file once front to back; walking the index would
     // look every record up on its own. Callers that need number order sort afterwards.
     QString sql = QStringLiteral("SELECT ") + fieldName(0);
@@ -338,6 +386,8 @@ bool MessageDatabase::countTranslated(const std::vector<int> &fields, int *messa
 bool MessageDatabase::readRecord(std::int64_t number, const std::vector<int> &fields,
                                  std::vector<std::optional<QString>> *values, bool *found, QString *error)
 {
+    if (m_server)
+        return m_server->readRecord(number, fields, values, found, error);
     QString key;
     for (int field : fields)
         key += QString::number(field) + QLatin1Char(',');
@@ -374,6 +424,8 @@ bool MessageDatabase::readRecord(std::int64_t number, const std::vector<int> &fi
 
 bool MessageDatabase::replaceNullByEmpty(int field, QString *error)
 {
+    if (m_server)
+        return m_server->replaceNullByEmpty(field, error);
     sqlite::Statement update;
     if (!update.prepare(m_connection,
                         QStringLiteral("UPDATE %1 SET %2 = '' WHERE %2 IS NULL").arg(sqlite::quoteIdentifier(TableName), fieldName(field)),
@@ -417,6 +469,8 @@ sqlite::Statement &MessageDatabase::updateStatement(const FieldValues &values, Q
 
 bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &values, QString *error, bool *found)
 {
+    if (m_server)
+        return m_server->updateRecord(number, values, error, found);
     if (found)
         *found = false;
     if (values.empty())
@@ -442,6 +496,8 @@ bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &value
 
 bool MessageDatabase::addRecord(std::int64_t number, const FieldValues &values, QString *error)
 {
+    if (m_server)
+        return m_server->addRecord(number, values, error);
     const std::uint32_t key = fieldMask(values);
     if (!m_insert.isPrepared() || key != m_insertKey) {
         QString columns = fieldName(0);
@@ -473,6 +529,8 @@ bool MessageDatabase::addRecord(std::int64_t number, const FieldValues &values, 
 
 bool MessageDatabase::begin(QString *error)
 {
+    if (m_server)
+        return m_server->begin(error);
     // A page cache that holds every page a write changes, so a large write never spills
     // pages to the file before its commit.
     m_connection.exec("PRAGMA cache_size = -262144");
@@ -481,11 +539,17 @@ bool MessageDatabase::begin(QString *error)
 
 bool MessageDatabase::commit(QString *error)
 {
+    if (m_server)
+        return m_server->commit(error);
     return m_connection.exec("COMMIT", error);
 }
 
 void MessageDatabase::rollback()
 {
+    if (m_server) {
+        m_server->rollback();
+        return;
+    }
     if (m_connection.inTransaction())
         m_connection.exec("ROLLBACK");
 }

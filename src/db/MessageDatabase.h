@@ -7,10 +7,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace lng {
+
+class ServerDatabase;
 
 // The message database: table `Languages`, one record per message, fields addressed by
 // ordinal (0 the message number, 1 comments, 2..19 one language each), index `MainIndex` on
@@ -24,10 +27,20 @@ public:
 
     enum class Access { ReadOnly, ReadWrite };
 
-    // Opens an existing database and checks that table and index are there.
+    MessageDatabase();
+    ~MessageDatabase();
+    MessageDatabase(const MessageDatabase &) = delete;
+    MessageDatabase &operator=(const MessageDatabase &) = delete;
+
+    // Opens an existing database and checks that table and index are there. The database is
+    // the file at `path`, or the PostgreSQL server it points to (a short text file whose first
+    // line is a libpq connection string), or that server when `path` is a connection string.
     bool open(const QString &path, Access access, QString *error);
-    // Creates a new database with the schema; refuses to touch an existing file.
+    // Creates a new database with the schema, in a file or on a server (a connection string);
+    // refuses to touch an existing file or table.
     static bool create(const QString &path, QString *error);
+    // Whether the database is on a server rather than in the file.
+    bool isServer() const { return m_server != nullptr; }
 
     const QString &path() const { return m_path; }
     const sqlite::Connection &connection() const { return m_connection; }
@@ -44,6 +57,7 @@ public:
 
     private:
         friend class MessageDatabase;
+        friend class ServerDatabase;
         int m_type = 0;
         std::int64_t m_integer = 0;
         const char *m_text = nullptr;
@@ -109,7 +123,11 @@ public:
     bool begin(QString *error);
     bool commit(QString *error);
     void rollback();
-    bool inTransaction() const { return m_connection.inTransaction(); }
+    bool inTransaction() const;
+    // The last failure's cause, and whether it ends every further write of the transaction
+    // (on a server every failure does).
+    QString lastError() const;
+    bool lastErrorStopsWriting() const;
 
     // The name of a field, for SQL.
     QString fieldName(int ordinal) const;
@@ -134,6 +152,7 @@ private:
     QString m_selectOneKey;
     std::uint32_t m_insertKey = 0;
     std::map<std::int64_t, QString> m_textNumbers; // numbers stored as texts, by value
+    std::unique_ptr<ServerDatabase> m_server;
 };
 
 // A stored message number as a whole-number key, when it is one that a double holds exactly.

@@ -71,7 +71,7 @@ bool loadTable(Workbench &bench)
     if (!db.isWritable(&readOnly)) {
         // said once the table is shown
     } else if ((nullComments && !db.replaceNullByEmpty(1, &error)) || (nullEnglish && !db.replaceNullByEmpty(2, &error))) {
-        if (!db.connection().lastErrorStopsWriting()) {
+        if (!db.lastErrorStopsWriting()) {
             bench.critical(texts::cannotLoadDatabase(dbPath, error));
             return false;
         }

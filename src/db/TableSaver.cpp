@@ -391,8 +391,8 @@ private:
     void report(const QString &error) { m_bench.critical(error); }
     // A failure after which nothing more can be written: a read-only file or folder, a lock,
     // a full disk, an I/O error, or a transaction the database gave up.
-    bool stopsWriting() const { return !m_db.inTransaction() || m_db.connection().lastErrorStopsWriting(); }
-    void giveUp(const QString &error) { m_fatal = error.isEmpty() ? m_db.connection().lastError() : error; }
+    bool stopsWriting() const { return !m_db.inTransaction() || m_db.lastErrorStopsWriting(); }
+    void giveUp(const QString &error) { m_fatal = error.isEmpty() ? m_db.lastError() : error; }
 
     Workbench &m_bench;
     MessageDatabase &m_db;
@@ -453,7 +453,7 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         writer.saveRow(row);
         if (!writer.fatalError().isEmpty() || !db.inTransaction()) {
             db.rollback();
-            const QString cause = writer.fatalError().isEmpty() ? db.connection().lastError() : writer.fatalError();
+            const QString cause = writer.fatalError().isEmpty() ? db.lastError() : writer.fatalError();
             bench.critical(texts::cannotSaveToDatabase(dbPath, cause));
             return true;
         }

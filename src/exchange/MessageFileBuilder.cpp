@@ -212,7 +212,8 @@ int lineOf(double n)
 }
 } // namespace
 
-std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages)
+std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages,
+                                             const QString &database)
 {
     std::vector<BuildReport> reports(languages.size());
     std::vector<int> fields; // the fields to read, one per language that can be built
@@ -236,7 +237,7 @@ std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::v
     if (fields.empty())
         return reports;
 
-    const QString dbPath = folder + QLatin1Char('/') + MessageDatabase::FileName;
+    const QString dbPath = database.isEmpty() ? folder + QLatin1Char('/') + MessageDatabase::FileName : database;
     MessageDatabase db;
     QString error;
     const auto failAll = [&](const QString &cause) {

@@ -30,7 +30,9 @@ BuildReport buildMessageFileIn(const QString &folder, int editedField, const QSt
 
 // Builds the message files of several languages (field, name) from one pass over the
 // database; one report per language, in the order given.
-std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages);
+// `database`, when given, is read instead of the folder's AllLanguages.Lng (a file or a server).
+std::vector<BuildReport> buildMessageFilesIn(const QString &folder, const std::vector<std::pair<int, QString>> &languages,
+                                             const QString &database = {});
 
 // What a successful build warns about, one sentence each, naming the messages.
 QStringList buildWarnings(const BuildReport &report);

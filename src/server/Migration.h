@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace lng {
+
+// What a migration copied, and the checksum both sides agreed on.
+struct MigrationReport {
+    int messages = 0;
+    QString checksum; // SHA-256 of every record's number and texts, in number order
+};
+
+// Copies every record of the message database `from` into the empty database `to`, in one
+// transaction that is committed only when both hold the same number of records with the same
+// checksum. `to` is made first: a new file (never an existing one), or the table on a server
+// that has none yet; a server table that holds records is refused.
+bool migrateDatabase(const QString &from, const QString &to, MigrationReport *report, QString *error);
+
+} // namespace lng

@@ -1,0 +1,341 @@
+#include "ServerDatabase.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <limits>
+
+namespace lng {
+
+namespace {
+const char *const kFieldNames[MessageDatabase::FieldCount] = {
+    "Number",   "Comments",  "English",    "French",  "Danish",  "Dutch",   "Finnish",
+    "German",   "Italian",   "Japanese",   "Norwegian", "Portuguese", "Spanish", "Swedish",
+    "Catalan",  "Chinese",   "Italian2",   "Russian", "Czech",   "Slovak",
+};
+
+QString quoted(const char *name)
+{
+    return QLatin1Char('"') + QLatin1String(name) + QLatin1Char('"');
+}
+
+QString table()
+{
+    return QLatin1Char('"') + MessageDatabase::TableName + QLatin1Char('"');
+}
+
+// Connects with libpq's own rules (passwords from ~/.pgpass or the service file), waiting no
+// longer than ConnectSeconds unless the connection string says otherwise.
+pg_conn *connect(const QString &connection)
+{
+    const QByteArray timeout = QByteArray::number(ServerDatabase::ConnectSeconds);
+    const QByteArray dbname = connection.toUtf8();
+    const char *const keywords[] = {"connect_timeout", "dbname", nullptr};
+    const char *const values[] = {timeout.constData(), dbname.constData(), nullptr};
+    return PQconnectdbParams(keywords, values, 1);
+}
+
+QString trimmedMessage(const char *message)
+{
+    return QString::fromUtf8(message).trimmed().replace(QLatin1Char('\n'), QLatin1String("; "));
+}
+} // namespace
+
+bool isConnectionString(const QString &text)
+{
+    const QString line = text.trimmed();
+    if (line.startsWith(QLatin1String("postgresql://")) || line.startsWith(QLatin1String("postgres://")))
+        return true;
+    // keyword=value pairs: "service=tesmora", "host=db dbname=lang"
+    char *message = nullptr;
+    PQconninfoOption *options = line.contains(QLatin1Char('=')) ? PQconninfoParse(line.toUtf8().constData(), &message) : nullptr;
+    PQfreemem(message);
+    if (!options)
+        return false;
+    PQconninfoFree(options);
+    return true;
+}
+
+std::optional<QString> serverPointer(const QString &path)
+{
+    QFile file(path);
+    if (file.size() > 4096 || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray head = file.readAll();
+    if (head.startsWith("SQLite format 3"))
+        return std::nullopt;
+    const QString first = QString::fromUtf8(head.left(head.indexOf('\n') < 0 ? head.size() : head.indexOf('\n'))).trimmed();
+    if (!isConnectionString(first))
+        return std::nullopt;
+    return first;
+}
+
+QString shownServer(const QString &connection)
+{
+    char *message = nullptr;
+    PQconninfoOption *options = PQconninfoParse(connection.trimmed().toUtf8().constData(), &message);
+    PQfreemem(message);
+    if (!options)
+        return QStringLiteral("the server");
+    QString host, port, dbname, service;
+    for (PQconninfoOption *option = options; option->keyword; ++option) {
+        if (!option->val)
+            continue;
+        const QString value = QString::fromUtf8(option->val);
+        const QLatin1String keyword(option->keyword);
+        if (keyword == QLatin1String("host") || (keyword == QLatin1String("hostaddr") && host.isEmpty()))
+            host = value;
+        else if (keyword == QLatin1String("port"))
+            port = value;
+        else if (keyword == QLatin1String("dbname"))
+            dbname = value;
+        else if (keyword == QLatin1String("service"))
+            service = value;
+    }
+    PQconninfoFree(options);
+    if (!service.isEmpty() && host.isEmpty())
+        return QStringLiteral("service %1").arg(service);
+    return QStringLiteral("postgresql://%1%2/%3").arg(host.isEmpty() ? QStringLiteral("localhost") : host,
+                                                      port.isEmpty() ? QString() : QLatin1Char(':') + port, dbname);
+}
+
+void ServerDatabase::ResultDeleter::operator()(pg_result *result) const
+{
+    PQclear(result);
+}
+
+ServerDatabase::ServerDatabase() = default;
+
+ServerDatabase::~ServerDatabase()
+{
+    if (m_link) {
+        if (m_inTransaction)
+            rollback();
+        PQfinish(m_link);
+    }
+}
+
+QString ServerDatabase::cause() const
+{
+    return trimmedMessage(PQerrorMessage(m_link));
+}
+
+ServerDatabase::Result ServerDatabase::run(const QString &sql, const std::vector<QByteArray> &parameters, QString *error) const
+{
+    std::vector<const char *> values;
+    for (const QByteArray &parameter : parameters)
+        values.push_back(parameter.constData()); // an empty text is '', never Null
+    Result result(PQexecParams(m_link, sql.toUtf8().constData(), static_cast<int>(values.size()), nullptr, values.data(),
+                               nullptr, nullptr, 0));
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        m_lastError = result && PQresultErrorMessage(result.get())[0] ? trimmedMessage(PQresultErrorMessage(result.get())) : cause();
+        if (error)
+            *error = m_lastError;
+        return nullptr;
+    }
+    return result;
+}
+
+bool ServerDatabase::open(const QString &connection, QString *error)
+{
+    m_connection = connection;
+    m_link = connect(connection);
+    if (PQstatus(m_link) != CONNECTION_OK) {
+        if (error)
+            *error = cause();
+        return false;
+    }
+    PQsetClientEncoding(m_link, "UTF8");
+    // The table's layout, as the file's is checked: the fields, then the index.
+    Result columns = run(QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema = current_schema() "
+                                        "AND table_name = $1"),
+                         {MessageDatabase::TableName.toUtf8()}, error);
+    if (!columns)
+        return false;
+    const int count = std::atoi(PQgetvalue(columns.get(), 0, 0));
+    if (count == 0) {
+        if (error)
+            *error = QStringLiteral("the table %1 is missing").arg(MessageDatabase::TableName);
+        return false;
+    }
+    if (count < MessageDatabase::FieldCount) {
+        if (error)
+            *error = QStringLiteral("the table %1 has %2 fields; %3 are needed").arg(MessageDatabase::TableName).arg(count).arg(MessageDatabase::FieldCount);
+        return false;
+    }
+    Result index = run(QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = current_schema() AND tablename = $1 AND indexname = $2"),
+                       {MessageDatabase::TableName.toUtf8(), MessageDatabase::IndexName.toUtf8()}, error);
+    if (!index)
+        return false;
+    if (PQntuples(index.get()) == 0) {
+        if (error)
+            *error = QStringLiteral("the index %1 of table %2 is missing").arg(MessageDatabase::IndexName, MessageDatabase::TableName);
+        return false;
+    }
+    return true;
+}
+
+bool ServerDatabase::create(const QString &connection, QString *error)
+{
+    ServerDatabase server;
+    server.m_link = connect(connection);
+    if (PQstatus(server.m_link) != CONNECTION_OK) {
+        if (error)
+            *error = server.cause();
+        return false;
+    }
+    QString sql = QStringLiteral("CREATE TABLE %1 (%2 double precision NOT NULL").arg(table(), quoted(kFieldNames[0]));
+    for (int i = 1; i < MessageDatabase::FieldCount; ++i)
+        sql += QStringLiteral(", %1 text").arg(quoted(kFieldNames[i]));
+    sql += QStringLiteral(")");
+    // An existing table is never touched: CREATE TABLE fails on it, and nothing else ran.
+    return server.begin(error) && server.run(sql, {}, error)
+           && server.run(QStringLiteral("CREATE UNIQUE INDEX \"%1\" ON %2 (%3)").arg(MessageDatabase::IndexName, table(), quoted(kFieldNames[0])), {}, error)
+           && server.commit(error);
+}
+
+QString ServerDatabase::fieldName(int ordinal) const
+{
+    return ordinal >= 0 && ordinal < MessageDatabase::FieldCount ? quoted(kFieldNames[ordinal]) : QStringLiteral("\"\"");
+}
+
+bool ServerDatabase::forEachRawRecord(
+    const std::vector<int> &fields,
+    const std::function<void(const MessageDatabase::StoredNumber &, const MessageDatabase::RawField *)> &visit, QString *error,
+    MessageDatabase::EmptyTable emptyTable) const
+{
+    // One statement: one snapshot of the table, whatever others commit meanwhile.
+    QString sql = QStringLiteral("SELECT ") + fieldName(0);
+    for (int field : fields)
+        sql += QStringLiteral(", ") + fieldName(field);
+    sql += QStringLiteral(" FROM ") + table();
+    Result rows = run(sql, {}, error);
+    if (!rows)
+        return false;
+    const int count = PQntuples(rows.get());
+    if (count == 0 && emptyTable == MessageDatabase::EmptyTable::Fails) {
+        if (error)
+            *error = QStringLiteral("the table %1 holds no record").arg(MessageDatabase::TableName);
+        return false;
+    }
+    std::vector<MessageDatabase::RawField> raw(fields.size());
+    for (int row = 0; row < count; ++row) {
+        MessageDatabase::StoredNumber number;
+        const char *text = PQgetvalue(rows.get(), row, 0);
+        number.value = std::strtod(text, nullptr);
+        if (const std::optional<std::int64_t> whole = wholeNumber(number.value)) {
+            number.m_type = SQLITE_INTEGER;
+            number.m_integer = *whole;
+        } else {
+            number.m_type = SQLITE_FLOAT;
+        }
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const int column = static_cast<int>(i) + 1;
+            raw[i].isNull = PQgetisnull(rows.get(), row, column);
+            raw[i].data = PQgetvalue(rows.get(), row, column);
+            raw[i].size = PQgetlength(rows.get(), row, column);
+        }
+        visit(number, raw.data());
+    }
+    return true;
+}
+
+bool ServerDatabase::readRecord(std::int64_t number, const std::vector<int> &fields, std::vector<std::optional<QString>> *values,
+                                bool *found, QString *error)
+{
+    QString sql = QStringLiteral("SELECT ") + fieldName(0);
+    for (int field : fields)
+        sql += QStringLiteral(", ") + fieldName(field);
+    sql += QStringLiteral(" FROM %1 WHERE %2 = $1").arg(table(), fieldName(0));
+    Result row = run(sql, {QByteArray::number(static_cast<qlonglong>(number))}, error);
+    if (!row)
+        return false;
+    values->clear();
+    *found = PQntuples(row.get()) > 0;
+    for (std::size_t i = 0; *found && i < fields.size(); ++i) {
+        const int column = static_cast<int>(i) + 1;
+        values->push_back(PQgetisnull(row.get(), 0, column) ? std::nullopt
+                                                             : std::optional<QString>(QString::fromUtf8(PQgetvalue(row.get(), 0, column))));
+    }
+    return true;
+}
+
+bool ServerDatabase::replaceNullByEmpty(int field, QString *error)
+{
+    return run(QStringLiteral("UPDATE %1 SET %2 = '' WHERE %2 IS NULL").arg(table(), fieldName(field)), {}, error) != nullptr;
+}
+
+bool ServerDatabase::updateRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error, bool *found)
+{
+    if (found)
+        *found = false;
+    if (values.empty())
+        return true;
+    QString sql = QStringLiteral("UPDATE %1 SET ").arg(table());
+    std::vector<QByteArray> parameters;
+    for (const auto &[field, text] : values) {
+        if (!parameters.empty())
+            sql += QStringLiteral(", ");
+        parameters.push_back(text.toUtf8());
+        sql += QStringLiteral("%1 = $%2").arg(fieldName(field)).arg(parameters.size());
+    }
+    parameters.push_back(QByteArray::number(static_cast<qlonglong>(number)));
+    sql += QStringLiteral(" WHERE %1 = $%2").arg(fieldName(0)).arg(parameters.size());
+    Result result = run(sql, parameters, error);
+    if (!result)
+        return false;
+    if (found)
+        *found = std::atoi(PQcmdTuples(result.get())) > 0;
+    return true;
+}
+
+bool ServerDatabase::addRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error)
+{
+    QString columns = fieldName(0);
+    QString placeholders = QStringLiteral("$1");
+    std::vector<QByteArray> parameters {QByteArray::number(static_cast<qlonglong>(number))};
+    for (const auto &[field, text] : values) {
+        parameters.push_back(text.toUtf8());
+        columns += QStringLiteral(", ") + fieldName(field);
+        placeholders += QStringLiteral(", $%1").arg(parameters.size());
+    }
+    return run(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table(), columns, placeholders), parameters, error) != nullptr;
+}
+
+bool ServerDatabase::begin(QString *error)
+{
+    m_inTransaction = run(QStringLiteral("BEGIN"), {}, error) != nullptr;
+    return m_inTransaction;
+}
+
+bool ServerDatabase::commit(QString *error)
+{
+    const bool committed = run(QStringLiteral("COMMIT"), {}, error) != nullptr;
+    m_inTransaction = false;
+    return committed;
+}
+
+void ServerDatabase::rollback()
+{
+    if (m_inTransaction)
+        run(QStringLiteral("ROLLBACK"), {}, nullptr);
+    m_inTransaction = false;
+}
+
+bool ServerDatabase::isWritable(QString *cause) const
+{
+    QString error;
+    Result may = run(QStringLiteral("SELECT has_table_privilege(current_user, $1, 'UPDATE')"), {table().toUtf8()}, &error);
+    if (may && PQgetvalue(may.get(), 0, 0)[0] == 't')
+        return true;
+    if (cause)
+        *cause = may ? QStringLiteral("the server lets this user read the table but not change it") : error;
+    return false;
+}
+
+} // namespace lng
