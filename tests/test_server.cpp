@@ -218,3 +218,50 @@ TEST(Server, AWrongPasswordOrAMissingServerSaysSoWithoutThePassword)
     EXPECT_TRUE(err.startsWith("lngtool: postgresql://127.0.0.1:1/x: ")) << err.toStdString();
     EXPECT_FALSE(err.contains("hunter2"));
 }
+
+// The same field changed by two translators: the second save asks once, for all of them, and
+// each answer does what it says; a field only the other changed comes into the table.
+TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
+{
+    struct Case {
+        Answer answer;
+        std::optional<QString> stored;  // field 12 of message 104 on the server afterwards
+        QString shown;                  // the cell afterwards
+        bool saved;
+    };
+    const Case cases[] {
+        {Answer::Yes, QString("Ver"), "Ver", true},
+        {Answer::No, QString("Vista"), "Vista", true},
+        {Answer::Cancel, QString("Vista"), "Ver", false},
+    };
+    for (const Case &c : cases) {
+        ServerFixture server;
+        Window file("Spanish", 12, std::nullopt);
+        MigrationReport report;
+        QString error;
+        ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+        Window mine("Spanish", 12, server.uri());
+        Window theirs("Spanish", 12, server.uri());
+        ASSERT_TRUE(mine.load());
+        ASSERT_TRUE(theirs.load());
+        theirs.type(4, "Vista");
+        theirs.type(1, "Fichero");
+        ASSERT_TRUE(theirs.save());
+        mine.type(4, "Ver");
+        mine.type(2, "Editar");
+        mine.f.prompts.answers.push_back(c.answer);
+        EXPECT_EQ(mine.save(), c.saved);
+        ASSERT_EQ(mine.f.prompts.shown.size(), 1u);
+        EXPECT_EQ(mine.f.prompts.last().buttons, Buttons::KeepMineTheirsCancel);
+        EXPECT_EQ(mine.f.prompts.last().text,
+                  "Since you loaded the table, others saved changes to 1 text(s) you changed too:\n\n"
+                  "104 Spanish: theirs \"Vista\", yours \"Ver\"\n\n"
+                  "Keep mine saves your texts over theirs; Keep theirs takes their texts into the table; Cancel saves nothing.");
+        const auto all = everything(server.uri());
+        EXPECT_EQ(all.at(104)[11], c.stored);
+        EXPECT_EQ(all.at(102)[11], QString(c.saved ? "Editar" : ""));
+        EXPECT_EQ(mine.f.table().CellText(4, 5), c.shown);
+        EXPECT_EQ(mine.f.table().CellText(1, 5), c.saved ? "Fichero" : "Archivo") << "theirs alone comes in after a save";
+        EXPECT_EQ(mine.f.state.IsModified, !c.saved);
+    }
+}

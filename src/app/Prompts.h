@@ -8,7 +8,8 @@ namespace lng {
 
 enum class Icon { None, Critical, Question, Exclamation, Information };
 // YesNoDefaultNo: a question whose safe answer is No, which Enter and Escape give.
-enum class Buttons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
+// KeepMineTheirsCancel: "Keep mine" answers Yes, "Keep theirs" No; Cancel (and Escape) Cancel.
+enum class Buttons { Ok, YesNo, YesNoCancel, YesNoDefaultNo, KeepMineTheirsCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 
 // The caption of a message box: an empty text shows an empty title bar, no caption at all

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace lng {
 
@@ -59,6 +60,13 @@ Answer QtPrompts::message(const QString &text, Buttons buttons, Icon icon, const
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         break;
+    case Buttons::KeepMineTheirsCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::Yes)->setText(QObject::tr("Keep mine"));
+        box.button(QMessageBox::No)->setText(QObject::tr("Keep theirs"));
+        box.setDefaultButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
     }
     // A busy pointer left by the command must not hide over the question.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -72,7 +80,9 @@ Answer QtPrompts::message(const QString &text, Buttons buttons, Icon icon, const
     case QMessageBox::Cancel:
         return Answer::Cancel;
     default:
-        return buttons == Buttons::Ok ? Answer::Ok : (buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No);
+        return buttons == Buttons::Ok ? Answer::Ok
+               : (buttons == Buttons::YesNoCancel || buttons == Buttons::KeepMineTheirsCancel) ? Answer::Cancel
+                                                                                               : Answer::No;
     }
 }
 

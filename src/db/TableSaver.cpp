@@ -1,6 +1,7 @@
 #include "TableSaver.h"
 
 #include "MessageDatabase.h"
+#include "server/OthersEdits.h"
 #include "app/TextRules.h"
 #include "app/Texts.h"
 #include "app/Workbench.h"
@@ -444,7 +445,32 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
     }
     TableWriter writer(bench, db);
     // The whole save is one transaction: it is on disk completely or not at all.
-    if (!db.begin(&error) || !writer.prepare(&error)) {
+    if (!db.begin(&error)) {
+        bench.critical(texts::cannotSaveToDatabase(dbPath, error));
+        return true;
+    }
+    // On a server others save too: a text both sides changed is settled first, never overwritten unasked.
+    OthersEdits others;
+    if (db.isServer()) {
+        if (!others.gather(bench, db, &error)) {
+            db.rollback();
+            bench.critical(texts::cannotSaveToDatabase(dbPath, error));
+            return true;
+        }
+        if (others.hasConflicts()) {
+            switch (bench.prompts().message(others.question(bench), Buttons::KeepMineTheirsCancel, Icon::Question, NoTitle)) {
+            case Answer::Yes:
+                break;
+            case Answer::No:
+                others.keepTheirs(bench);
+                break;
+            default:
+                db.rollback();
+                return true; // nothing saved; the edits stay
+            }
+        }
+    }
+    if (!writer.prepare(&error)) {
         db.rollback();
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));
         return true;
@@ -466,6 +492,7 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         return true;
     }
     writer.recordIn(bench.storedSnapshot());
+    others.takeTheirs(bench);
     bench.lastSaveWrites = writer.writes();
     bench.lastSaveCleaned = writer.showStoredTexts();
     // Texts in rows the save could not name stay unsaved work: closing still asks.

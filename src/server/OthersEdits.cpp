@@ -1,0 +1,108 @@
+#include "OthersEdits.h"
+
+#include "app/Workbench.h"
+#include "db/MessageDatabase.h"
+#include "db/TableSaver.h"
+
+#include <QStringList>
+
+namespace lng {
+
+namespace {
+constexpr int kListed = 20;
+
+QString shown(const std::optional<QString> &text)
+{
+    return QLatin1Char('"') + text.value_or(QString()) + QLatin1Char('"');
+}
+} // namespace
+
+bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
+{
+    m_conflicts.clear();
+    m_theirsOnly.clear();
+    const SharedState &state = bench.state();
+    const StoredSnapshot &snapshot = bench.storedSnapshot();
+    struct Shown {
+        int column;
+        int field;
+        bool saved; // the save writes this column
+    };
+    const std::vector<Shown> columns {{CommentsColumn, 1, state.IsUnlocked},
+                                      {EnglishColumn, 2, state.IsUnlocked},
+                                      {SecondColumn, state.SecondLanguageField, state.IsUnlocked},
+                                      {EditedColumn, state.EditedLanguageField, true}};
+    std::vector<int> fields;
+    for (const Shown &column : columns)
+        fields.push_back(column.field);
+    if (!snapshot.covers(fields))
+        return true; // nothing to compare with
+    MessageDatabase::Records records;
+    if (!db.readRecords(fields, &records, error))
+        return false;
+    const Sheet &table = bench.table();
+    for (int r = 0; r < records.size(); ++r) {
+        const std::optional<std::int64_t> number = wholeNumber(records.number(r));
+        if (!number || !isTableMessageNumber(static_cast<double>(*number)))
+            continue;
+        const int row = static_cast<int>(*number) - RowOffset;
+        if (table.CellNumber(row, PositionColumn) != static_cast<double>(*number))
+            continue; // the row holds another message: the save compares it with the stored values
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const std::optional<QString> *loaded = snapshot.value(*number, columns[i].field);
+            const std::optional<QString> &stored = records.field(r, static_cast<int>(i));
+            // Null and the empty text are the same to a translator.
+            if (!loaded || loaded->value_or(QString()) == stored.value_or(QString()))
+                continue; // nobody else changed it
+            const QString cell = table.CellText(row, columns[i].column);
+            const QString yours = CleanText(cell);
+            const bool changedHere = cell != loaded->value_or(QString()) && yours != loaded->value_or(QString());
+            Change change {row, columns[i].column, *number, columns[i].field, stored, cell};
+            if (!changedHere)
+                m_theirsOnly.push_back(std::move(change));
+            else if (columns[i].saved && yours != stored.value_or(QString()))
+                m_conflicts.push_back(std::move(change));
+        }
+    }
+    return true;
+}
+
+QString OthersEdits::question(Workbench &bench) const
+{
+    QStringList lines;
+    for (const Change &change : m_conflicts) {
+        if (lines.size() == kListed) {
+            lines << QStringLiteral("... and %1 more").arg(m_conflicts.size() - kListed);
+            break;
+        }
+        const QString language = change.column == EditedColumn ? bench.state().EditedLanguageName
+                                 : change.column == SecondColumn ? bench.state().SecondLanguageName
+                                 : change.column == EnglishColumn ? QStringLiteral("English")
+                                                                  : QStringLiteral("Comments");
+        lines << QStringLiteral("%1 %2: theirs %3, yours %4").arg(change.number).arg(language, shown(change.theirs), shown(change.yours));
+    }
+    return QStringLiteral("Since you loaded the table, others saved changes to %1 text(s) you changed too:").arg(m_conflicts.size())
+           + QStringLiteral("\n\n") + lines.join(QLatin1Char('\n'))
+           + QStringLiteral("\n\nKeep mine saves your texts over theirs; Keep theirs takes their texts into the table; "
+                            "Cancel saves nothing.");
+}
+
+void OthersEdits::apply(Workbench &bench, const std::vector<Change> &changes)
+{
+    for (const Change &change : changes) {
+        bench.table().SetCellText(change.row, change.column, change.theirs.value_or(QString()));
+        bench.storedSnapshot().set(change.number, change.field, change.theirs);
+    }
+}
+
+void OthersEdits::keepTheirs(Workbench &bench) const
+{
+    apply(bench, m_conflicts);
+}
+
+void OthersEdits::takeTheirs(Workbench &bench) const
+{
+    apply(bench, m_theirsOnly);
+}
+
+} // namespace lng
