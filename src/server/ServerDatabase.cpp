@@ -7,6 +7,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <mutex>
+#include <vector>
 #include <limits>
 
 namespace lng {
@@ -37,6 +39,50 @@ pg_conn *connect(const QString &connection)
     const char *const keywords[] = {"connect_timeout", "dbname", nullptr};
     const char *const values[] = {timeout.constData(), dbname.constData(), nullptr};
     return PQconnectdbParams(keywords, values, 1);
+}
+
+// Connections a process opened and no longer uses, kept for the next command on the same
+// server: a connection costs a round of authentication and a new server process; a kept one
+// costs nothing. Only healthy connections outside any transaction are kept.
+class IdleConnections {
+public:
+    ~IdleConnections()
+    {
+        for (auto &[connection, link] : m_idle)
+            PQfinish(link);
+    }
+    pg_conn *take(const QString &connection)
+    {
+        const std::lock_guard lock(m_mutex);
+        for (auto it = m_idle.begin(); it != m_idle.end(); ++it) {
+            if (it->first == connection) {
+                pg_conn *link = it->second;
+                m_idle.erase(it);
+                return link;
+            }
+        }
+        return nullptr;
+    }
+    void give(const QString &connection, pg_conn *link)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_idle.size() >= kMostIdle || PQstatus(link) != CONNECTION_OK || PQtransactionStatus(link) != PQTRANS_IDLE) {
+            PQfinish(link);
+            return;
+        }
+        m_idle.emplace_back(connection, link);
+    }
+
+private:
+    static constexpr std::size_t kMostIdle = 32;
+    std::mutex m_mutex;
+    std::vector<std::pair<QString, pg_conn *>> m_idle;
+};
+
+IdleConnections &idleConnections()
+{
+    static IdleConnections idle;
+    return idle;
 }
 
 QString trimmedMessage(const char *message)
@@ -115,7 +161,7 @@ ServerDatabase::~ServerDatabase()
     if (m_link) {
         if (m_inTransaction)
             rollback();
-        PQfinish(m_link);
+        idleConnections().give(m_connection, m_link);
     }
 }
 
@@ -144,6 +190,12 @@ ServerDatabase::Result ServerDatabase::run(const QString &sql, const std::vector
 bool ServerDatabase::open(const QString &connection, QString *error)
 {
     m_connection = connection;
+    // A kept connection may have been closed by the server meanwhile: then a new one is made.
+    m_link = idleConnections().take(connection);
+    if (m_link && checkLayout(error))
+        return true;
+    if (m_link)
+        PQfinish(m_link);
     m_link = connect(connection);
     if (PQstatus(m_link) != CONNECTION_OK) {
         if (error)
@@ -151,10 +203,14 @@ bool ServerDatabase::open(const QString &connection, QString *error)
         return false;
     }
     PQsetClientEncoding(m_link, "UTF8");
+    return checkLayout(error);
+}
+
+bool ServerDatabase::checkLayout(QString *error)
+{
     // The table's layout, as the file's is checked: the fields, then the index.
-    Result columns = run(QStringLiteral("SELECT count(*) FROM information_schema.columns WHERE table_schema = current_schema() "
-                                        "AND table_name = $1"),
-                         {MessageDatabase::TableName.toUtf8()}, error);
+    Result columns = run(QStringLiteral("SELECT count(*) FROM pg_attribute WHERE attrelid = to_regclass($1) AND attnum > 0 AND NOT attisdropped"),
+                         {table().toUtf8()}, error);
     if (!columns)
         return false;
     const int count = std::atoi(PQgetvalue(columns.get(), 0, 0));
@@ -168,11 +224,10 @@ bool ServerDatabase::open(const QString &connection, QString *error)
             *error = QStringLiteral("the table %1 has %2 fields; %3 are needed").arg(MessageDatabase::TableName).arg(count).arg(MessageDatabase::FieldCount);
         return false;
     }
-    Result index = run(QStringLiteral("SELECT 1 FROM pg_indexes WHERE schemaname = current_schema() AND tablename = $1 AND indexname = $2"),
-                       {MessageDatabase::TableName.toUtf8(), MessageDatabase::IndexName.toUtf8()}, error);
+    Result index = run(QStringLiteral("SELECT to_regclass($1) IS NOT NULL"), {QStringLiteral("\"%1\"").arg(MessageDatabase::IndexName).toUtf8()}, error);
     if (!index)
         return false;
-    if (PQntuples(index.get()) == 0) {
+    if (PQgetvalue(index.get(), 0, 0)[0] != 't') {
         if (error)
             *error = QStringLiteral("the index %1 of table %2 is missing").arg(MessageDatabase::IndexName, MessageDatabase::TableName);
         return false;
@@ -183,6 +238,7 @@ bool ServerDatabase::open(const QString &connection, QString *error)
 bool ServerDatabase::create(const QString &connection, QString *error)
 {
     ServerDatabase server;
+    server.m_connection = connection;
     server.m_link = connect(connection);
     if (PQstatus(server.m_link) != CONNECTION_OK) {
         if (error)

@@ -61,6 +61,7 @@ private:
     // Runs a statement; answers its result, or null with the server's cause in `error`.
     Result run(const QString &sql, const std::vector<QByteArray> &parameters, QString *error) const;
     QString cause() const;
+    bool checkLayout(QString *error);
 
     QString m_connection;
     pg_conn *m_link = nullptr;
