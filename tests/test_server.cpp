@@ -9,6 +9,10 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include <atomic>
+#include <barrier>
+#include <thread>
+
 #include <libpq-fe.h>
 #include <unistd.h>
 
@@ -263,5 +267,37 @@ TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
         EXPECT_EQ(mine.f.table().CellText(4, 5), c.shown);
         EXPECT_EQ(mine.f.table().CellText(1, 5), c.saved ? "Fichero" : "Archivo") << "theirs alone comes in after a save";
         EXPECT_EQ(mine.f.state.IsModified, !c.saved);
+    }
+}
+
+// Two translators of different languages pressing Save at the same moment: both saves succeed
+// and neither loses a text.
+TEST(Server, TwoSavesAtTheSameMomentKeepBoth)
+{
+    ServerFixture server;
+    Window file("Spanish", 12, std::nullopt);
+    MigrationReport report;
+    QString error;
+    ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+    std::atomic_int saved {0};
+    std::barrier start(2);
+    const auto translator = [&](std::int16_t field, const char *language, const char *text) {
+        Window w(language, field, server.uri());
+        if (!w.load())
+            return;
+        for (int row = 1; row <= 4; ++row)
+            w.type(row, QString::fromUtf8(text) + QString::number(row));
+        start.arrive_and_wait();
+        saved += w.save() ? 1 : 0;
+    };
+    std::thread spanish(translator, 12, "Spanish", "es ");
+    std::thread german(translator, 7, "German", "de ");
+    spanish.join();
+    german.join();
+    EXPECT_EQ(saved, 2);
+    const auto all = everything(server.uri());
+    for (std::int64_t number = 101; number <= 104; ++number) {
+        EXPECT_EQ(all.at(number)[11], "es " + QString::number(number - 100));
+        EXPECT_EQ(all.at(number)[6], "de " + QString::number(number - 100));
     }
 }
