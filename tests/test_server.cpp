@@ -301,3 +301,41 @@ TEST(Server, TwoSavesAtTheSameMomentKeepBoth)
         EXPECT_EQ(all.at(number)[6], "de " + QString::number(number - 100));
     }
 }
+
+// No password from libpq's own sources: the window asks for it once, as a password entry.
+TEST(Server, AskedForThePasswordWhenLibpqHasNone)
+{
+    ServerFixture server;
+    QString created;
+    ASSERT_TRUE(MessageDatabase::create(server.uri(), &created)) << created.toStdString();
+    execute(server.uri(), "INSERT INTO \"Languages\" (\"Number\", \"English\") VALUES (101, 'File')");
+    const QByteArray password = qgetenv("PGPASSWORD");
+    struct Restore {
+        QByteArray value;
+        ~Restore() { qputenv("PGPASSWORD", value); }
+    } restore {password};
+    qunsetenv("PGPASSWORD");
+    // A connection string of its own: no kept connection or typed password belongs to it yet.
+    const QString pointer = server.uri() + " application_name=asked";
+    const auto loadWith = [&](const QStringList &typed) {
+        auto f = std::make_unique<BenchFixture>();
+        writeFile(f->dbPath(), pointer.toUtf8() + "\n");
+        for (const QString &entry : typed)
+            f->prompts.inputs.push_back(entry);
+        const bool loaded = f->bench->LoadTable();
+        return std::make_pair(loaded, std::move(f));
+    };
+    const auto [refused, wrong] = loadWith({"not-it"});
+    EXPECT_FALSE(refused);
+    ASSERT_EQ(wrong->prompts.shown.size(), 2u);
+    EXPECT_EQ(wrong->prompts.shown[0].text, "Password for " + shownServer(pointer) + ":");
+    EXPECT_TRUE(wrong->prompts.last().text.contains("password authentication failed")) << wrong->prompts.last().text.toStdString();
+    EXPECT_FALSE(wrong->prompts.last().text.contains("not-it"));
+
+    const auto [loaded, right] = loadWith({QString::fromUtf8(password)});
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(right->table().CellText(1, 3), "File");
+    const auto [again, quiet] = loadWith({});
+    EXPECT_TRUE(again) << "asked once per program run";
+    EXPECT_TRUE(quiet->prompts.shown.empty());
+}

@@ -51,7 +51,7 @@ bool MessageDatabase::open(const QString &path, Access access, QString *error)
         m_path = path;
         m_server = std::make_unique<ServerDatabase>();
         QString cause;
-        if (m_server->open(*server, &cause))
+        if (m_server->open(*server, &cause, m_askPassword))
             return true;
         m_server.reset();
         // Through a pointer file the caller names the file; the cause names the server.

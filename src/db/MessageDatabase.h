@@ -36,6 +36,8 @@ public:
     // the file at `path`, or the PostgreSQL server it points to (a short text file whose first
     // line is a libpq connection string), or that server when `path` is a connection string.
     bool open(const QString &path, Access access, QString *error);
+    // Who is asked for a server's password when libpq finds none (the window sets it).
+    void setPasswordPrompt(std::function<QString(const QString &server)> prompt) { m_askPassword = std::move(prompt); }
     // Creates a new database with the schema, in a file or on a server (a connection string);
     // refuses to touch an existing file or table.
     static bool create(const QString &path, QString *error);
@@ -153,6 +155,7 @@ private:
     std::uint32_t m_insertKey = 0;
     std::map<std::int64_t, QString> m_textNumbers; // numbers stored as texts, by value
     std::unique_ptr<ServerDatabase> m_server;
+    std::function<QString(const QString &)> m_askPassword;
 };
 
 // A stored message number as a whole-number key, when it is one that a double holds exactly.

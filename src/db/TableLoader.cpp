@@ -26,6 +26,9 @@ bool loadTable(Workbench &bench)
     const QString dbPath = bench.databasePath();
     MessageDatabase db;
     QString error;
+    db.setPasswordPrompt([&bench](const QString &server) {
+        return bench.prompts().input(QStringLiteral("Password for %1:").arg(server), QStringLiteral("Server password"));
+    });
     if (!db.open(dbPath, MessageDatabase::Access::ReadWrite, &error)) {
         bench.critical(texts::cannotLoadDatabase(dbPath, error));
         return false;

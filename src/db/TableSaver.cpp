@@ -434,6 +434,9 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
     const QString dbPath = bench.databasePath();
     MessageDatabase db;
     QString error;
+    db.setPasswordPrompt([&bench](const QString &server) {
+        return bench.prompts().input(QStringLiteral("Password for %1:").arg(server), QStringLiteral("Server password"));
+    });
     if (!db.open(dbPath, MessageDatabase::Access::ReadWrite, &error)) {
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));
         return true;

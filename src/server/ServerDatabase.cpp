@@ -32,14 +32,23 @@ QString table()
 
 // Connects with libpq's own rules (passwords from ~/.pgpass or the service file), waiting no
 // longer than ConnectSeconds unless the connection string says otherwise.
-pg_conn *connect(const QString &connection)
+pg_conn *connect(const QString &connection, const QString &password = {})
 {
     const QByteArray timeout = QByteArray::number(ServerDatabase::ConnectSeconds);
     const QByteArray dbname = connection.toUtf8();
-    const char *const keywords[] = {"connect_timeout", "dbname", nullptr};
-    const char *const values[] = {timeout.constData(), dbname.constData(), nullptr};
+    const QByteArray secret = password.toUtf8();
+    const char *const keywords[] = {"connect_timeout", "dbname", password.isEmpty() ? nullptr : "password", nullptr};
+    const char *const values[] = {timeout.constData(), dbname.constData(), secret.constData(), nullptr};
     return PQconnectdbParams(keywords, values, 1);
 }
+
+// Passwords the user typed, for this process only, by connection string: asked once.
+std::map<QString, QString> &typedPasswords()
+{
+    static std::map<QString, QString> typed;
+    return typed;
+}
+std::mutex typedPasswordsLock;
 
 // Connections a process opened and no longer uses, kept for the next command on the same
 // server: a connection costs a round of authentication and a new server process; a kept one
@@ -187,7 +196,7 @@ ServerDatabase::Result ServerDatabase::run(const QString &sql, const std::vector
     return result;
 }
 
-bool ServerDatabase::open(const QString &connection, QString *error)
+bool ServerDatabase::open(const QString &connection, QString *error, const PasswordPrompt &askPassword)
 {
     m_connection = connection;
     // A kept connection may have been closed by the server meanwhile: then a new one is made.
@@ -196,7 +205,23 @@ bool ServerDatabase::open(const QString &connection, QString *error)
         return true;
     if (m_link)
         PQfinish(m_link);
-    m_link = connect(connection);
+    QString typed;
+    {
+        const std::lock_guard lock(typedPasswordsLock);
+        typed = typedPasswords()[connection];
+    }
+    m_link = connect(connection, typed);
+    if (PQstatus(m_link) != CONNECTION_OK && PQconnectionNeedsPassword(m_link) && askPassword) {
+        typed = askPassword(shownServer(connection));
+        if (!typed.isEmpty()) {
+            PQfinish(m_link);
+            m_link = connect(connection, typed);
+            if (PQstatus(m_link) == CONNECTION_OK) {
+                const std::lock_guard lock(typedPasswordsLock);
+                typedPasswords()[connection] = typed;
+            }
+        }
+    }
     if (PQstatus(m_link) != CONNECTION_OK) {
         if (error)
             *error = cause();

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -33,7 +34,11 @@ public:
     ServerDatabase(const ServerDatabase &) = delete;
     ServerDatabase &operator=(const ServerDatabase &) = delete;
 
-    bool open(const QString &connection, QString *error);
+    // Asks for the password when the server wants one that libpq's own sources (~/.pgpass,
+    // the service file, PGPASSWORD) do not give; empty when the user gives none.
+    using PasswordPrompt = std::function<QString(const QString &server)>;
+
+    bool open(const QString &connection, QString *error, const PasswordPrompt &askPassword = {});
     static bool create(const QString &connection, QString *error);
 
     bool forEachRawRecord(const std::vector<int> &fields,
