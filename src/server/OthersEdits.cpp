@@ -4,6 +4,7 @@
 #include "db/MessageDatabase.h"
 #include "db/TableSaver.h"
 
+#include <QAnyStringView>
 #include <QStringList>
 
 namespace lng {
@@ -37,34 +38,42 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
         fields.push_back(column.field);
     if (!snapshot.covers(fields))
         return true; // nothing to compare with
-    MessageDatabase::Records records;
-    if (!db.readRecords(fields, &records, error))
-        return false;
+    // Compared as stored, without making texts of them: a field nobody else changed (nearly
+    // all of them) costs a byte comparison.
     const Sheet &table = bench.table();
-    for (int r = 0; r < records.size(); ++r) {
-        const std::optional<std::int64_t> number = wholeNumber(records.number(r));
-        if (!number || !isTableMessageNumber(static_cast<double>(*number)))
-            continue;
-        const int row = static_cast<int>(*number) - RowOffset;
-        if (table.CellNumber(row, PositionColumn) != static_cast<double>(*number))
-            continue; // the row holds another message: the save compares it with the stored values
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            const std::optional<QString> *loaded = snapshot.value(*number, columns[i].field);
-            const std::optional<QString> &stored = records.field(r, static_cast<int>(i));
-            // Null and the empty text are the same to a translator.
-            if (!loaded || loaded->value_or(QString()) == stored.value_or(QString()))
-                continue; // nobody else changed it
-            const QString cell = table.CellText(row, columns[i].column);
-            const QString yours = CleanText(cell);
-            const bool changedHere = cell != loaded->value_or(QString()) && yours != loaded->value_or(QString());
-            Change change {row, columns[i].column, *number, columns[i].field, stored, cell};
-            if (!changedHere)
-                m_theirsOnly.push_back(std::move(change));
-            else if (columns[i].saved && yours != stored.value_or(QString()))
-                m_conflicts.push_back(std::move(change));
-        }
-    }
-    return true;
+    return db.forEachRawRecord(
+        fields,
+        [&](const MessageDatabase::StoredNumber &stored, const MessageDatabase::RawField *raw) {
+            const std::optional<std::int64_t> number = wholeNumber(stored.value);
+            if (!number || !isTableMessageNumber(static_cast<double>(*number)))
+                return;
+            const int row = static_cast<int>(*number) - RowOffset;
+            if (table.CellNumber(row, PositionColumn) != static_cast<double>(*number))
+                return; // the row holds another message: the save compares it with the stored values
+            const StoredSnapshot::Values *loadedValues = snapshot.values(*number);
+            if (!loadedValues)
+                return;
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                const int slot = snapshot.slotOf(columns[i].field);
+                const std::optional<QString> &loaded = (*loadedValues)[static_cast<std::size_t>(slot)];
+                // Null and the empty text are the same to a translator.
+                const QUtf8StringView now(raw[i].isNull ? "" : raw[i].data, raw[i].isNull ? 0 : raw[i].size);
+                const QString before = loaded.value_or(QString());
+                if (QAnyStringView::equal(now, before))
+                    continue; // nobody else changed it
+                const std::optional<QString> theirs =
+                    raw[i].isNull ? std::nullopt : std::optional<QString>(QString::fromUtf8(raw[i].data, raw[i].size));
+                const QString cell = table.CellText(row, columns[i].column);
+                const QString yours = CleanText(cell);
+                const bool changedHere = cell != before && yours != before;
+                Change change {row, columns[i].column, *number, columns[i].field, theirs, cell};
+                if (!changedHere)
+                    m_theirsOnly.push_back(std::move(change));
+                else if (columns[i].saved && yours != theirs.value_or(QString()))
+                    m_conflicts.push_back(std::move(change));
+            }
+        },
+        error, MessageDatabase::EmptyTable::IsFine);
 }
 
 QString OthersEdits::question(Workbench &bench) const

@@ -357,19 +357,52 @@ bool ServerDatabase::updateRecord(std::int64_t number, const MessageDatabase::Fi
         *found = false;
     if (values.empty())
         return true;
-    QString sql = QStringLiteral("UPDATE %1 SET ").arg(table());
-    std::vector<QByteArray> parameters;
-    for (const auto &[field, text] : values) {
-        if (!parameters.empty())
-            sql += QStringLiteral(", ");
-        parameters.push_back(text.toUtf8());
-        sql += QStringLiteral("%1 = $%2").arg(fieldName(field)).arg(parameters.size());
+    // One prepared statement per set of fields, kept by the connection for as long as it lives:
+    // a save of many records then costs the server no parsing and planning.
+    std::uint32_t mask = 0;
+    for (const auto &[field, text] : values)
+        mask |= 1u << field;
+    const QByteArray name = "lng_update_" + QByteArray::number(mask);
+    if (!m_preparedKnown) {
+        Result names = run(QStringLiteral("SELECT name FROM pg_prepared_statements"), {}, error);
+        if (!names)
+            return false;
+        for (int i = 0; i < PQntuples(names.get()); ++i)
+            m_prepared.insert(QByteArray(PQgetvalue(names.get(), i, 0)));
+        m_preparedKnown = true;
     }
+    if (!m_prepared.count(name)) {
+        QString sql = QStringLiteral("UPDATE %1 SET ").arg(table());
+        int parameter = 0;
+        for (const auto &[field, text] : values) {
+            if (parameter)
+                sql += QStringLiteral(", ");
+            sql += QStringLiteral("%1 = $%2").arg(fieldName(field)).arg(++parameter);
+        }
+        sql += QStringLiteral(" WHERE %1 = $%2").arg(fieldName(0)).arg(++parameter);
+        Result prepared(PQprepare(m_link, name.constData(), sql.toUtf8().constData(), parameter, nullptr));
+        if (!prepared || PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
+            m_lastError = prepared ? trimmedMessage(PQresultErrorMessage(prepared.get())) : cause();
+            if (error)
+                *error = m_lastError;
+            return false;
+        }
+        m_prepared.insert(name);
+    }
+    std::vector<QByteArray> parameters;
+    for (const auto &[field, text] : values)
+        parameters.push_back(text.toUtf8());
     parameters.push_back(QByteArray::number(static_cast<qlonglong>(number)));
-    sql += QStringLiteral(" WHERE %1 = $%2").arg(fieldName(0)).arg(parameters.size());
-    Result result = run(sql, parameters, error);
-    if (!result)
+    std::vector<const char *> pointers;
+    for (const QByteArray &parameter : parameters)
+        pointers.push_back(parameter.constData());
+    Result result(PQexecPrepared(m_link, name.constData(), static_cast<int>(pointers.size()), pointers.data(), nullptr, nullptr, 0));
+    if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
+        m_lastError = result && PQresultErrorMessage(result.get())[0] ? trimmedMessage(PQresultErrorMessage(result.get())) : cause();
+        if (error)
+            *error = m_lastError;
         return false;
+    }
     if (found)
         *found = std::atoi(PQcmdTuples(result.get())) > 0;
     return true;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 
 struct pg_conn;
@@ -72,6 +73,8 @@ private:
     pg_conn *m_link = nullptr;
     bool m_inTransaction = false;
     mutable QString m_lastError;
+    std::set<QByteArray> m_prepared; // statements the connection holds
+    bool m_preparedKnown = false;
 };
 
 } // namespace lng
