@@ -76,6 +76,18 @@ struct Window {
     bool save() { return !f.bench->SaveTable(); }
 };
 
+// A server database holding what `file`, a window's SQLite database, holds.
+struct FilledServer : ServerFixture {
+    Window file {"Spanish", 12, std::nullopt};
+    FilledServer()
+    {
+        MigrationReport report;
+        QString error;
+        EXPECT_TRUE(migrateDatabase(file.f.dbPath(), uri(), &report, &error)) << error.toStdString();
+        EXPECT_EQ(report.messages, 4);
+    }
+};
+
 std::map<std::int64_t, std::vector<std::optional<QString>>> everything(const QString &database)
 {
     MessageDatabase db;
@@ -99,12 +111,10 @@ std::map<std::int64_t, std::vector<std::optional<QString>>> everything(const QSt
 // byte-identical message files; migrate carries them both ways with equal checksums.
 TEST(Server, LoadSaveAndBuildMatchTheFile)
 {
-    ServerFixture server;
-    Window file("Spanish", 12, std::nullopt);
+    FilledServer server;
+    Window &file = server.file;
     MigrationReport report;
     QString error;
-    ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
-    EXPECT_EQ(report.messages, 4);
     Window team("Spanish", 12, server.uri());
     for (Window *w : {&file, &team}) {
         ASSERT_TRUE(w->load()) << w->f.prompts.texts().join('|').toStdString();
@@ -138,11 +148,7 @@ TEST(Server, LoadSaveAndBuildMatchTheFile)
 // Two translators on different languages save one after the other from the same load: both kept.
 TEST(Server, TranslatorsOfDifferentLanguagesNeverOverwriteEachOther)
 {
-    ServerFixture server;
-    Window file("Spanish", 12, std::nullopt);
-    MigrationReport report;
-    QString error;
-    ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+    FilledServer server;
     Window spanish("Spanish", 12, server.uri());
     Window german("German", 7, server.uri());
     ASSERT_TRUE(spanish.load());
@@ -159,11 +165,7 @@ TEST(Server, TranslatorsOfDifferentLanguagesNeverOverwriteEachOther)
 // A connection cut during a save: nothing is written, the window says so, the edits stay.
 TEST(Server, AConnectionCutDuringASaveIsRolledBackAndReported)
 {
-    ServerFixture server;
-    Window file("Spanish", 12, std::nullopt);
-    MigrationReport report;
-    QString error;
-    ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+    FilledServer server;
     Window team("Spanish", 12, server.uri());
     ASSERT_TRUE(team.load());
     team.type(1, "Fichero");
@@ -239,11 +241,7 @@ TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
         {Answer::Cancel, QString("Vista"), "Ver", false},
     };
     for (const Case &c : cases) {
-        ServerFixture server;
-        Window file("Spanish", 12, std::nullopt);
-        MigrationReport report;
-        QString error;
-        ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+        FilledServer server;
         Window mine("Spanish", 12, server.uri());
         Window theirs("Spanish", 12, server.uri());
         ASSERT_TRUE(mine.load());
@@ -274,11 +272,7 @@ TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
 // and neither loses a text.
 TEST(Server, TwoSavesAtTheSameMomentKeepBoth)
 {
-    ServerFixture server;
-    Window file("Spanish", 12, std::nullopt);
-    MigrationReport report;
-    QString error;
-    ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+    FilledServer server;
     std::atomic_int saved {0};
     std::barrier start(2);
     const auto translator = [&](std::int16_t field, const char *language, const char *text) {

@@ -25,6 +25,11 @@ const char *const kFieldNames[MessageDatabase::FieldCount] = {
 };
 } // namespace
 
+const char *MessageDatabase::standardFieldName(int ordinal)
+{
+    return ordinal >= 0 && ordinal < FieldCount ? kFieldNames[ordinal] : "";
+}
+
 MessageDatabase::MessageDatabase() = default;
 MessageDatabase::~MessageDatabase() = default;
 

@@ -133,6 +133,8 @@ public:
 
     // The name of a field, for SQL.
     QString fieldName(int ordinal) const;
+    // The name a new database gives the field of this ordinal ("Number", "Comments", "English", ...).
+    static const char *standardFieldName(int ordinal);
 
     // Whether the file can be written: false for a read-only file or folder, or a database
     // opened read-only. `cause` says why not.

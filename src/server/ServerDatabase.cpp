@@ -14,11 +14,6 @@
 namespace lng {
 
 namespace {
-const char *const kFieldNames[MessageDatabase::FieldCount] = {
-    "Number",   "Comments",  "English",    "French",  "Danish",  "Dutch",   "Finnish",
-    "German",   "Italian",   "Japanese",   "Norwegian", "Portuguese", "Spanish", "Swedish",
-    "Catalan",  "Chinese",   "Italian2",   "Russian", "Czech",   "Slovak",
-};
 
 QString quoted(const char *name)
 {
@@ -270,19 +265,19 @@ bool ServerDatabase::create(const QString &connection, QString *error)
             *error = server.cause();
         return false;
     }
-    QString sql = QStringLiteral("CREATE TABLE %1 (%2 double precision NOT NULL").arg(table(), quoted(kFieldNames[0]));
+    QString sql = QStringLiteral("CREATE TABLE %1 (%2 double precision NOT NULL").arg(table(), quoted(MessageDatabase::standardFieldName(0)));
     for (int i = 1; i < MessageDatabase::FieldCount; ++i)
-        sql += QStringLiteral(", %1 text").arg(quoted(kFieldNames[i]));
+        sql += QStringLiteral(", %1 text").arg(quoted(MessageDatabase::standardFieldName(i)));
     sql += QStringLiteral(")");
     // An existing table is never touched: CREATE TABLE fails on it, and nothing else ran.
     return server.begin(error) && server.run(sql, {}, error)
-           && server.run(QStringLiteral("CREATE UNIQUE INDEX \"%1\" ON %2 (%3)").arg(MessageDatabase::IndexName, table(), quoted(kFieldNames[0])), {}, error)
+           && server.run(QStringLiteral("CREATE UNIQUE INDEX \"%1\" ON %2 (%3)").arg(MessageDatabase::IndexName, table(), quoted(MessageDatabase::standardFieldName(0))), {}, error)
            && server.commit(error);
 }
 
 QString ServerDatabase::fieldName(int ordinal) const
 {
-    return ordinal >= 0 && ordinal < MessageDatabase::FieldCount ? quoted(kFieldNames[ordinal]) : QStringLiteral("\"\"");
+    return quoted(MessageDatabase::standardFieldName(ordinal));
 }
 
 bool ServerDatabase::forEachRawRecord(
