@@ -7,13 +7,13 @@
 #include "settings/SettingsFile.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QProcess>
 
-#include <atomic>
-#include <barrier>
-#include <thread>
 
 #include <libpq-fe.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -268,32 +268,64 @@ TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
     }
 }
 
-// Two translators of different languages pressing Save at the same moment: both saves succeed
-// and neither loses a text.
-TEST(Server, TwoSavesAtTheSameMomentKeepBoth)
+// Two translators of different languages, each in a program of their own, pressing Save at
+// the same moment: both saves succeed and neither loses a text.
+TEST(Server, TwoProgramsSavingAtTheSameMomentKeepBoth)
 {
     FilledServer server;
-    std::atomic_int saved {0};
-    std::barrier start(2);
+    QTemporaryDir meeting;
+    const QString go = meeting.filePath("go");
     const auto translator = [&](std::int16_t field, const char *language, const char *text) {
-        Window w(language, field, server.uri());
-        if (!w.load())
-            return;
-        for (int row = 1; row <= 4; ++row)
-            w.type(row, QString::fromUtf8(text) + QString::number(row));
-        start.arrive_and_wait();
-        saved += w.save() ? 1 : 0;
+        const pid_t child = ::fork();
+        if (child != 0)
+            return child;
+        bool saved = false;
+        {
+            Window w(language, field, server.uri());
+            if (w.load()) {
+                for (int row = 1; row <= 4; ++row)
+                    w.type(row, QString::fromUtf8(text) + QString::number(row));
+                while (!QFileInfo::exists(go))
+                    ::usleep(1000);
+                saved = w.save();
+            }
+        }
+        ::_exit(saved ? 0 : 1);
     };
-    std::thread spanish(translator, 12, "Spanish", "es ");
-    std::thread german(translator, 7, "German", "de ");
-    spanish.join();
-    german.join();
-    EXPECT_EQ(saved, 2);
+    const pid_t spanish = translator(12, "Spanish", "es ");
+    const pid_t german = translator(7, "German", "de ");
+    ASSERT_GT(spanish, 0);
+    ASSERT_GT(german, 0);
+    ::usleep(300000); // both loaded and waiting, as far as a test can tell
+    writeFile(go, "");
+    for (const pid_t child : {spanish, german}) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a save failed";
+    }
     const auto all = everything(server.uri());
     for (std::int64_t number = 101; number <= 104; ++number) {
         EXPECT_EQ(all.at(number)[11], "es " + QString::number(number - 100));
         EXPECT_EQ(all.at(number)[6], "de " + QString::number(number - 100));
     }
+}
+
+// A pointer file may name a service of pg_service.conf instead of the server itself.
+TEST(Server, APointerFileMayNameAService)
+{
+    FilledServer server;
+    QTemporaryDir services;
+    const QString file = services.filePath("pg_service.conf");
+    QString entry = "[tesmora]\n";
+    for (const QString &setting : (testServer() + " dbname=" + server.name).split(' ', Qt::SkipEmptyParts))
+        entry += setting + "\n";
+    writeFile(file, entry.toUtf8());
+    qputenv("PGSERVICEFILE", QFile::encodeName(file));
+    BenchFixture f;
+    writeFile(f.dbPath(), "service=tesmora\n");
+    EXPECT_TRUE(f.bench->LoadTable()) << f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(f.table().CellText(1, 3), "File");
+    qunsetenv("PGSERVICEFILE");
 }
 
 // No password from libpq's own sources: the window asks for it once, as a password entry.

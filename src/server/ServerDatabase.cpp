@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <libpq-fe.h>
+#include <unistd.h>
 #include <sqlite3.h>
 
 #include <cmath>
@@ -58,6 +59,9 @@ public:
     pg_conn *take(const QString &connection)
     {
         const std::lock_guard lock(m_mutex);
+        // A forked child shares its parent's sockets: it opens connections of its own.
+        if (::getpid() != m_owner)
+            return nullptr;
         for (auto it = m_idle.begin(); it != m_idle.end(); ++it) {
             if (it->first == connection) {
                 pg_conn *link = it->second;
@@ -70,7 +74,8 @@ public:
     void give(const QString &connection, pg_conn *link)
     {
         const std::lock_guard lock(m_mutex);
-        if (m_idle.size() >= kMostIdle || PQstatus(link) != CONNECTION_OK || PQtransactionStatus(link) != PQTRANS_IDLE) {
+        if (::getpid() != m_owner || m_idle.size() >= kMostIdle || PQstatus(link) != CONNECTION_OK
+            || PQtransactionStatus(link) != PQTRANS_IDLE) {
             PQfinish(link);
             return;
         }
@@ -80,6 +85,7 @@ public:
 private:
     static constexpr std::size_t kMostIdle = 32;
     std::mutex m_mutex;
+    const pid_t m_owner = ::getpid();
     std::vector<std::pair<QString, pg_conn *>> m_idle;
 };
 
