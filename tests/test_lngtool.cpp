@@ -159,7 +159,7 @@ TEST(LngTool, StatsPerLanguage)
     EXPECT_EQ(csv.out.count("Italian"), 1);
     EXPECT_TRUE(csv.out.endsWith("[Comments],4,1,3,25.0\n"));
 
-    const ToolRun table = lngtool({"stats", "--folder", dir.path()});
+    const ToolRun table = lngtool({"--folder", dir.path(), "stats"});
     EXPECT_TRUE(table.out.startsWith("Language      Messages  Translated     Blank  Percent\n")) << table.out.toStdString();
     EXPECT_TRUE(table.out.contains("\nRussian              4           3         1     75.0\n")) << table.out.toStdString();
 }

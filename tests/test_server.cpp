@@ -225,6 +225,39 @@ TEST(Server, AWrongPasswordOrAMissingServerSaysSoWithoutThePassword)
     EXPECT_FALSE(err.contains("hunter2"));
 }
 
+// lngtool export and import work on the server as on the file: a dry run writes nothing, the
+// import writes the changed field in one transaction, and what cannot be applied is listed.
+TEST(Server, LngtoolExportsAndImportsTranslationFiles)
+{
+    FilledServer server;
+    const auto tool = [&](const QStringList &args, QString *out) {
+        QProcess process;
+        process.start(LNG_TOOL_PATH, args + QStringList {"--database", server.uri()});
+        EXPECT_TRUE(process.waitForFinished(60000));
+        *out = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    };
+    const QString po = server.file.f.folder() + "/Tesmora-es.po";
+    QString out;
+    ASSERT_EQ(tool({"export", "Spanish", "--format", "po", "--output", po}, &out), 0) << out.toStdString();
+    QString text = QString::fromUtf8(readFile(po));
+    ASSERT_TRUE(text.contains("msgctxt \"102\"\nmsgid \"Edit\"\nmsgstr \"\"")) << text.toStdString();
+    text.replace("msgctxt \"102\"\nmsgid \"Edit\"\nmsgstr \"\"", "msgctxt \"102\"\nmsgid \"Edit\"\nmsgstr \"Editar \\\"ya\\\"\"");
+    text.replace("msgid \"View\"", "msgid \"Views\"");
+    writeFile(po, text.toUtf8());
+
+    EXPECT_EQ(tool({"import", "Spanish", po, "--dry-run"}, &out), 1) << out.toStdString();
+    EXPECT_TRUE(out.startsWith("1 translation updated, 2 unchanged, 1 not applied (see list) (dry run: nothing written)\n")) << out.toStdString();
+    EXPECT_EQ(everything(server.uri()).at(102)[11], QString());
+
+    EXPECT_EQ(tool({"import", "Spanish", po}, &out), 1) << out.toStdString();
+    EXPECT_TRUE(out.contains("message 104")) << out.toStdString();
+    const auto all = everything(server.uri());
+    EXPECT_EQ(all.at(102)[11], QString("Editar 'ya'"));
+    EXPECT_EQ(all.at(104)[11], std::nullopt);
+    EXPECT_EQ(all.at(101)[11], QString("Archivo"));
+}
+
 // The same field changed by two translators: the second save asks once, for all of them, and
 // each answer does what it says; a field only the other changed comes into the table.
 TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)

@@ -168,10 +168,17 @@ bool LngTool::languageNames(const QStringList &names, QStringList *languages)
 
 int LngTool::run(const QStringList &arguments)
 {
-    if (arguments.isEmpty())
+    // --folder and --database may also come before the command: they go with its arguments.
+    QStringList all = arguments;
+    QStringList leading;
+    while (all.size() >= 2 && (all.first() == QLatin1String("--folder") || all.first() == QLatin1String("--database"))) {
+        leading << all[0] << all[1];
+        all.remove(0, 2);
+    }
+    if (all.isEmpty())
         return usage(QStringLiteral("no command given"));
-    const QString command = arguments.first();
-    QStringList args = arguments.mid(1);
+    const QString command = all.first();
+    QStringList args = all.mid(1) + leading;
     if (command == QLatin1String("--version")) {
         print(kVersion + QLatin1Char('\n'));
         return 0;
