@@ -162,6 +162,30 @@ TEST(Server, TranslatorsOfDifferentLanguagesNeverOverwriteEachOther)
     EXPECT_EQ(all.at(104)[6], QString("Ansicht"));
 }
 
+// A record removed on the server since the load: an unlocked table adds it again with the
+// row's texts, a locked one leaves it removed; the other changed rows are written either way.
+TEST(Server, ARecordRemovedMeanwhileComesBackOnlyWhenUnlocked)
+{
+    for (const bool unlocked : {false, true}) {
+        FilledServer server;
+        Window team("Spanish", 12, server.uri());
+        team.f.state.IsUnlocked = unlocked;
+        ASSERT_TRUE(team.load());
+        team.type(2, "Editar");
+        team.type(4, "Ver");
+        execute(server.uri(), "DELETE FROM \"Languages\" WHERE \"Number\" = 102");
+        ASSERT_TRUE(team.save()) << team.f.prompts.texts().join('|').toStdString();
+        EXPECT_TRUE(team.f.prompts.shown.empty()) << team.f.prompts.texts().join('|').toStdString();
+        const auto all = everything(server.uri());
+        EXPECT_EQ(all.at(104)[11], QString("Ver"));
+        ASSERT_EQ(all.count(102), unlocked ? 1u : 0u);
+        if (unlocked) {
+            EXPECT_EQ(all.at(102)[1], QString("Edit"));
+            EXPECT_EQ(all.at(102)[11], QString("Editar"));
+        }
+    }
+}
+
 // A connection cut during a save: nothing is written, the window says so, the edits stay.
 TEST(Server, AConnectionCutDuringASaveIsRolledBackAndReported)
 {

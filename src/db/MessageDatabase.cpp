@@ -472,6 +472,20 @@ sqlite::Statement &MessageDatabase::updateStatement(const FieldValues &values, Q
     return statement;
 }
 
+bool MessageDatabase::updateRecords(const std::vector<RecordUpdate> &updates, std::vector<bool> *found, QString *error)
+{
+    if (m_server)
+        return m_server->updateRecords(updates, found, error);
+    found->assign(updates.size(), false);
+    for (std::size_t i = 0; i < updates.size(); ++i) {
+        bool exists = false;
+        if (!updateRecord(updates[i].number, updates[i].values, error, &exists))
+            return false;
+        (*found)[i] = exists;
+    }
+    return true;
+}
+
 bool MessageDatabase::updateRecord(std::int64_t number, const FieldValues &values, QString *error, bool *found)
 {
     if (m_server)

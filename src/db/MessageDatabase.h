@@ -119,6 +119,16 @@ public:
     // Assigns the given fields of the record numbered `number`; `found`, when given, says
     // whether there is such a record.
     bool updateRecord(std::int64_t number, const FieldValues &values, QString *error, bool *found = nullptr);
+    // Many records' updates at once: on a server they travel together, one round trip for all;
+    // a file takes them one by one. `found[i]` says whether the i-th record exists. Answers false
+    // at the first failure (lastError, lastErrorStopsWriting tell the rest).
+    struct RecordUpdate {
+        std::int64_t number;
+        FieldValues values;
+    };
+    bool updateRecords(const std::vector<RecordUpdate> &updates, std::vector<bool> *found, QString *error);
+    // Whether updateRecords saves round trips over updateRecord one by one.
+    bool batchesUpdates() const { return isServer(); }
     // Adds a record numbered `number` with the given fields; every other field stays Null.
     bool addRecord(std::int64_t number, const FieldValues &values, QString *error);
 

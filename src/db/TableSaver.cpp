@@ -131,6 +131,13 @@ public:
         if (plan == RowPlan::AgainstSnapshot) {
             const MessageDatabase::FieldValues changes =
                 changedColumns(row, [&](const Column &column) { return m_snapshot->value(number, column.field); });
+            if (m_db.batchesUpdates()) {
+                if (!changes.empty())
+                    m_queued.push_back({row, {number, changes}});
+                if (m_queued.size() >= kQueued)
+                    flush();
+                return;
+            }
             bool found = false;
             if (!write(number, changes, nullptr, &found) || found || changes.empty())
                 return;
@@ -147,6 +154,43 @@ public:
         // one; when both changed, the later column wins.
         StoredFields &stored = *found;
         write(number, changedColumns(row, [&](const Column &column) { return &stored[column.slot]; }), &stored, nullptr);
+    }
+
+    // Writes the rows still queued (see batchesUpdates). Their numbers are known and in one
+    // row each, so writing them after the others' rows changes nothing but the round trips.
+    void flush()
+    {
+        if (m_queued.empty())
+            return;
+        std::vector<MessageDatabase::RecordUpdate> updates;
+        updates.reserve(m_queued.size());
+        for (const Queued &queued : m_queued)
+            updates.push_back(queued.update);
+        std::vector<bool> found;
+        QString error;
+        const bool written = m_db.updateRecords(updates, &found, &error);
+        const std::vector<Queued> queued = std::move(m_queued);
+        m_queued.clear();
+        if (!written && stopsWriting())
+            return giveUp(error);
+        for (std::size_t i = 0; i < queued.size(); ++i) {
+            const auto &[row, update] = queued[i];
+            bool exists = written && found[i];
+            if (!written && !write(update.number, update.values, nullptr, &exists)) {
+                if (!m_fatal.isEmpty())
+                    return;
+                continue; // reported
+            }
+            if (written && exists) {
+                for (const auto &[field, text] : update.values)
+                    keep(nullptr, update.number, field, text);
+            }
+            // Another program removed the record meanwhile: it is added again, as any new one.
+            if (!exists)
+                addRow(row, update.number);
+            if (!m_fatal.isEmpty())
+                return;
+        }
     }
 
     // Set when the database gave up the transaction (disk full, I/O error): nothing is saved.
@@ -168,6 +212,11 @@ private:
         QString text;
     };
     static constexpr int kReadBackLimit = 1000;
+    static constexpr std::size_t kQueued = 2048;
+    struct Queued {
+        int row;
+        MessageDatabase::RecordUpdate update;
+    };
 
     enum class RowPlan : std::uint8_t {
         Unchanged,       // shows what the snapshot holds: not written
@@ -407,6 +456,7 @@ private:
     std::vector<RowPlan> m_plan;                 // by row, with the snapshot
     bool m_readBack = false; // stored values are read back one by one, not all at once
     std::vector<Written> m_written;
+    std::vector<Queued> m_queued; // changed rows not yet written
     struct Cleaned {
         int row;
         int column;
@@ -478,17 +528,25 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));
         return true;
     }
+    // Whether the database gave up the transaction: then nothing is saved, and that is said.
+    const auto gaveUp = [&] {
+        if (writer.fatalError().isEmpty() && db.inTransaction())
+            return false;
+        db.rollback();
+        const QString cause = writer.fatalError().isEmpty() ? db.lastError() : writer.fatalError();
+        bench.critical(texts::cannotSaveToDatabase(dbPath, cause));
+        return true;
+    };
     for (int row = 1; row <= TableRows; ++row) {
         writer.saveRow(row);
-        if (!writer.fatalError().isEmpty() || !db.inTransaction()) {
-            db.rollback();
-            const QString cause = writer.fatalError().isEmpty() ? db.lastError() : writer.fatalError();
-            bench.critical(texts::cannotSaveToDatabase(dbPath, cause));
+        if (gaveUp())
             return true;
-        }
         if (rowVisited)
             rowVisited(row);
     }
+    writer.flush();
+    if (gaveUp())
+        return true;
     if (!db.commit(&error)) {
         db.rollback();
         bench.critical(texts::cannotSaveToDatabase(dbPath, error));

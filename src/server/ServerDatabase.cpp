@@ -7,6 +7,7 @@
 #include <unistd.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <mutex>
 #include <vector>
@@ -75,7 +76,7 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         if (::getpid() != m_owner || m_idle.size() >= kMostIdle || PQstatus(link) != CONNECTION_OK
-            || PQtransactionStatus(link) != PQTRANS_IDLE) {
+            || PQtransactionStatus(link) != PQTRANS_IDLE || PQpipelineStatus(link) != PQ_PIPELINE_OFF) {
             PQfinish(link);
             return;
         }
@@ -352,12 +353,8 @@ bool ServerDatabase::replaceNullByEmpty(int field, QString *error)
     return run(QStringLiteral("UPDATE %1 SET %2 = '' WHERE %2 IS NULL").arg(table(), fieldName(field)), {}, error) != nullptr;
 }
 
-bool ServerDatabase::updateRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error, bool *found)
+QByteArray ServerDatabase::preparedUpdate(const MessageDatabase::FieldValues &values, QString *error)
 {
-    if (found)
-        *found = false;
-    if (values.empty())
-        return true;
     // One prepared statement per set of fields, kept by the connection for as long as it lives:
     // a save of many records then costs the server no parsing and planning.
     std::uint32_t mask = 0;
@@ -367,46 +364,143 @@ bool ServerDatabase::updateRecord(std::int64_t number, const MessageDatabase::Fi
     if (!m_preparedKnown) {
         Result names = run(QStringLiteral("SELECT name FROM pg_prepared_statements"), {}, error);
         if (!names)
-            return false;
+            return {};
         for (int i = 0; i < PQntuples(names.get()); ++i)
             m_prepared.insert(QByteArray(PQgetvalue(names.get(), i, 0)));
         m_preparedKnown = true;
     }
-    if (!m_prepared.count(name)) {
-        QString sql = QStringLiteral("UPDATE %1 SET ").arg(table());
-        int parameter = 0;
-        for (const auto &[field, text] : values) {
-            if (parameter)
-                sql += QStringLiteral(", ");
-            sql += QStringLiteral("%1 = $%2").arg(fieldName(field)).arg(++parameter);
-        }
-        sql += QStringLiteral(" WHERE %1 = $%2").arg(fieldName(0)).arg(++parameter);
-        Result prepared(PQprepare(m_link, name.constData(), sql.toUtf8().constData(), parameter, nullptr));
-        if (!prepared || PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
-            m_lastError = prepared ? trimmedMessage(PQresultErrorMessage(prepared.get())) : cause();
-            if (error)
-                *error = m_lastError;
-            return false;
-        }
-        m_prepared.insert(name);
+    if (m_prepared.count(name))
+        return name;
+    QString sql = QStringLiteral("UPDATE %1 SET ").arg(table());
+    int parameter = 0;
+    for (const auto &[field, text] : values) {
+        if (parameter)
+            sql += QStringLiteral(", ");
+        sql += QStringLiteral("%1 = $%2").arg(fieldName(field)).arg(++parameter);
     }
-    std::vector<QByteArray> parameters;
-    for (const auto &[field, text] : values)
-        parameters.push_back(text.toUtf8());
-    parameters.push_back(QByteArray::number(static_cast<qlonglong>(number)));
+    sql += QStringLiteral(" WHERE %1 = $%2").arg(fieldName(0)).arg(++parameter);
+    Result prepared(PQprepare(m_link, name.constData(), sql.toUtf8().constData(), parameter, nullptr));
+    if (!prepared || PQresultStatus(prepared.get()) != PGRES_COMMAND_OK) {
+        fail(prepared.get(), error);
+        return {};
+    }
+    m_prepared.insert(name);
+    return name;
+}
+
+void ServerDatabase::fail(const pg_result *result, QString *error) const
+{
+    m_lastError = result && PQresultErrorMessage(result)[0] ? trimmedMessage(PQresultErrorMessage(result)) : cause();
+    if (error)
+        *error = m_lastError;
+}
+
+namespace {
+// An update's parameters as libpq takes them: the texts, then the number.
+struct UpdateParameters {
+    std::vector<QByteArray> texts;
     std::vector<const char *> pointers;
-    for (const QByteArray &parameter : parameters)
-        pointers.push_back(parameter.constData());
-    Result result(PQexecPrepared(m_link, name.constData(), static_cast<int>(pointers.size()), pointers.data(), nullptr, nullptr, 0));
+    UpdateParameters(std::int64_t number, const MessageDatabase::FieldValues &values)
+    {
+        for (const auto &[field, text] : values)
+            texts.push_back(text.toUtf8());
+        texts.push_back(QByteArray::number(static_cast<qlonglong>(number)));
+        for (const QByteArray &text : texts)
+            pointers.push_back(text.constData());
+    }
+    int count() const { return static_cast<int>(pointers.size()); }
+};
+} // namespace
+
+bool ServerDatabase::updateRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error, bool *found)
+{
+    if (found)
+        *found = false;
+    if (values.empty())
+        return true;
+    const QByteArray name = preparedUpdate(values, error);
+    if (name.isEmpty())
+        return false;
+    const UpdateParameters parameters(number, values);
+    Result result(PQexecPrepared(m_link, name.constData(), parameters.count(), parameters.pointers.data(), nullptr, nullptr, 0));
     if (!result || PQresultStatus(result.get()) != PGRES_COMMAND_OK) {
-        m_lastError = result && PQresultErrorMessage(result.get())[0] ? trimmedMessage(PQresultErrorMessage(result.get())) : cause();
-        if (error)
-            *error = m_lastError;
+        fail(result.get(), error);
         return false;
     }
     if (found)
         *found = std::atoi(PQcmdTuples(result.get())) > 0;
     return true;
+}
+
+bool ServerDatabase::updateRecords(const std::vector<MessageDatabase::RecordUpdate> &updates, std::vector<bool> *found,
+                                   QString *error)
+{
+    found->assign(updates.size(), false);
+    // At most this many statements travel at once: their answers, a few bytes each, always fit
+    // the socket's buffers, so neither side waits for the other to read.
+    constexpr std::size_t kPerTrip = 512;
+    for (std::size_t first = 0; first < updates.size(); first += kPerTrip) {
+        const std::size_t last = std::min(updates.size(), first + kPerTrip);
+        std::vector<QByteArray> names;
+        for (std::size_t i = first; i < last; ++i) {
+            names.push_back(updates[i].values.empty() ? QByteArray() : preparedUpdate(updates[i].values, error));
+            if (!updates[i].values.empty() && names.back().isEmpty())
+                return false;
+        }
+        if (!updatePipelined(updates, first, names, found, error))
+            return false;
+    }
+    return true;
+}
+
+bool ServerDatabase::updatePipelined(const std::vector<MessageDatabase::RecordUpdate> &updates, std::size_t first,
+                                     const std::vector<QByteArray> &names, std::vector<bool> *found, QString *error)
+{
+    if (!PQenterPipelineMode(m_link)) {
+        fail(nullptr, error);
+        return false;
+    }
+    std::vector<std::size_t> sent;
+    bool ok = true;
+    for (std::size_t k = 0; k < names.size() && ok; ++k) {
+        if (names[k].isEmpty())
+            continue;
+        const UpdateParameters parameters(updates[first + k].number, updates[first + k].values);
+        ok = PQsendQueryPrepared(m_link, names[k].constData(), parameters.count(), parameters.pointers.data(), nullptr, nullptr, 0) == 1;
+        if (ok)
+            sent.push_back(first + k);
+    }
+    if (!(ok && PQpipelineSync(m_link) == 1)) {
+        // Nothing more can be read reliably: the connection is not kept (see IdleConnections).
+        fail(nullptr, error);
+        return false;
+    }
+    // Each statement's answer, then the end of the statement's results, then the sync.
+    for (const std::size_t i : sent) {
+        Result result(PQgetResult(m_link));
+        if (!result) { // the connection broke
+            if (ok)
+                fail(nullptr, error);
+            return false;
+        }
+        const ExecStatusType status = PQresultStatus(result.get());
+        if (status == PGRES_COMMAND_OK)
+            (*found)[i] = std::atoi(PQcmdTuples(result.get())) > 0;
+        else if (ok || status != PGRES_PIPELINE_ABORTED) {
+            if (ok) // the first failure is the cause; the statements after it were skipped
+                fail(result.get(), error);
+            ok = false;
+        }
+        while (Result rest {PQgetResult(m_link)}) {
+        }
+    }
+    Result sync(PQgetResult(m_link));
+    if (!sync || PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC || !PQexitPipelineMode(m_link)) {
+        if (ok)
+            fail(sync.get(), error);
+        return false;
+    }
+    return ok;
 }
 
 bool ServerDatabase::addRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error)

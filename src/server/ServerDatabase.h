@@ -49,6 +49,7 @@ public:
                     bool *found, QString *error);
     bool replaceNullByEmpty(int field, QString *error);
     bool updateRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error, bool *found);
+    bool updateRecords(const std::vector<MessageDatabase::RecordUpdate> &updates, std::vector<bool> *found, QString *error);
     bool addRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error);
     bool begin(QString *error);
     bool commit(QString *error);
@@ -68,6 +69,14 @@ private:
     Result run(const QString &sql, const std::vector<QByteArray> &parameters, QString *error) const;
     QString cause() const;
     bool checkLayout(QString *error);
+    // Records a failure: the result's message, else the connection's.
+    void fail(const pg_result *result, QString *error) const;
+    // The name of the connection's update statement for these fields, prepared when new; empty
+    // on failure.
+    QByteArray preparedUpdate(const MessageDatabase::FieldValues &values, QString *error);
+    // Sends updates[first..] named by `names` (empty: nothing to write) in one pipeline.
+    bool updatePipelined(const std::vector<MessageDatabase::RecordUpdate> &updates, std::size_t first,
+                         const std::vector<QByteArray> &names, std::vector<bool> *found, QString *error);
 
     QString m_connection;
     pg_conn *m_link = nullptr;
