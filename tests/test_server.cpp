@@ -325,6 +325,40 @@ TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
     }
 }
 
+// A save reads back only the records written since it last compared them, and yet finds every
+// text others saved: one saved while this save ran (into a record this save then wrote) is
+// found by the next save, and one changed after that is found too.
+TEST(Server, EveryTextOthersSaveIsFoundThoughOnlyWrittenRecordsAreReadBack)
+{
+    FilledServer server;
+    Window team("Spanish", 12, server.uri());
+    ASSERT_TRUE(team.load());
+    team.type(2, "Editar");
+    team.f.bench->setSaveRowObserver([&](int row) {
+        if (row == 1) // the save has compared, but not yet written
+            execute(server.uri(), "UPDATE \"Languages\" SET \"English\" = 'Edit it' WHERE \"Number\" = 102");
+    });
+    ASSERT_TRUE(team.save()) << team.f.prompts.texts().join('|').toStdString();
+    team.f.bench->setSaveRowObserver({});
+    EXPECT_EQ(team.f.table().CellText(2, 3), "Edit");
+    EXPECT_EQ(everything(server.uri()).at(102)[1], QString("Edit it")) << "theirs kept beside mine";
+
+    team.type(3, "Di hola");
+    ASSERT_TRUE(team.save()) << team.f.prompts.texts().join('|').toStdString();
+    EXPECT_EQ(team.f.table().CellText(2, 3), "Edit it") << "found by the next save";
+
+    execute(server.uri(), "UPDATE \"Languages\" SET \"Spanish\" = 'Vista' WHERE \"Number\" = 104");
+    execute(server.uri(), "UPDATE \"Languages\" SET \"French\" = 'Le fichier' WHERE \"Number\" = 101");
+    team.type(4, "Ver");
+    team.f.prompts.answers.push_back(Answer::No);
+    ASSERT_TRUE(team.save());
+    ASSERT_EQ(team.f.prompts.shown.size(), 1u);
+    EXPECT_TRUE(team.f.prompts.last().text.contains("104 Spanish: theirs \"Vista\", yours \"Ver\"")) << team.f.prompts.last().text.toStdString();
+    EXPECT_EQ(team.f.table().CellText(4, 5), "Vista");
+    EXPECT_EQ(team.f.table().CellText(1, 4), "Le fichier");
+    EXPECT_FALSE(team.f.state.IsModified);
+}
+
 // Two translators of different languages, each in a program of their own, pressing Save at
 // the same moment: both saves succeed and neither loses a text.
 TEST(Server, TwoProgramsSavingAtTheSameMomentKeepBoth)

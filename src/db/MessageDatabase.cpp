@@ -265,7 +265,8 @@ QString MessageDatabase::fieldName(int ordinal) const
     return sqlite::quoteIdentifier(m_fieldNames.value(ordinal));
 }
 
-bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *records, QString *error) const
+bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *records, QString *error,
+                                  RecordVersions *versions) const
 {
     *records = Records();
     records->m_width = static_cast<int>(fields.size());
@@ -277,6 +278,8 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
             if (!wholeNumber(number.value) || number.m_type != SQLITE_INTEGER)
                 records->m_shownNumbers.emplace(static_cast<int>(records->m_numbers.size()), number.shown());
             records->m_numbers.push_back(number.value);
+            if (versions && number.version)
+                versions->insert(number.version);
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 records->m_fields.push_back(raw[i].isNull ? std::nullopt
                                                           : std::optional<QString>(QString::fromUtf8(raw[i].data, raw[i].size)));
@@ -298,10 +301,10 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
 
 bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
                                        const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
-                                       QString *error, EmptyTable emptyTable) const
+                                       QString *error, EmptyTable emptyTable, const RecordVersions *writtenSince) const
 {
     if (m_server)
-        return m_server->forEachRawRecord(fields, visit, error, emptyTable);
+        return m_server->forEachRawRecord(fields, visit, error, emptyTable, writtenSince);
     // A plain scan of the table reads the file once front to back; walking the index would
     // look every record up on its own. Callers that need number order sort afterwards.
     QString sql = QStringLiteral("SELECT ") + fieldName(0);

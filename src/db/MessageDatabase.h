@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace lng {
@@ -54,6 +55,9 @@ public:
     class StoredNumber {
     public:
         double value = 0;
+        // On a server, the record's version: it changes whenever the record is written
+        // (PostgreSQL's xmin). 0 in a file, which keeps none.
+        std::uint32_t version = 0;
         // The number as stored, for messages: 101, 101.5, 1e+20, 'abc'.
         QString shown() const;
 
@@ -86,9 +90,13 @@ public:
         std::map<int, QString> m_shownNumbers; // numbers that are not plain whole numbers
     };
 
+    // Record versions seen (see StoredNumber::version).
+    using RecordVersions = std::unordered_set<std::uint32_t>;
+
     // Reads the given fields of every record. A table without any record is a failure, as is
-    // a record without a message number.
-    bool readRecords(const std::vector<int> &fields, Records *records, QString *error) const;
+    // a record without a message number. `versions`, when given, gets the records' versions.
+    bool readRecords(const std::vector<int> &fields, Records *records, QString *error,
+                     RecordVersions *versions = nullptr) const;
 
     // A field as stored, without conversion: UTF-8 bytes, or Null.
     struct RawField {
@@ -98,11 +106,13 @@ public:
     };
     // Visits every record in the order the table stores them, with the given fields as raw
     // UTF-8. The pointers live only during the call. Fails like readRecords, an empty table
-    // included unless `emptyTable` says it is fine.
+    // included unless `emptyTable` says it is fine. On a server, `writtenSince` leaves out the
+    // records whose version is in it: those not written since they were seen.
     enum class EmptyTable { Fails, IsFine };
     bool forEachRawRecord(const std::vector<int> &fields,
                           const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
-                          QString *error, EmptyTable emptyTable = EmptyTable::Fails) const;
+                          QString *error, EmptyTable emptyTable = EmptyTable::Fails,
+                          const RecordVersions *writtenSince = nullptr) const;
 
     // For each field, how many records hold a text that is not only spaces; `messages` gets
     // the number of records.

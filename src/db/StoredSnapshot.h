@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace lng {
@@ -32,6 +33,11 @@ public:
     // Records are quickest added in ascending number order, as a load reads them.
     void set(std::int64_t number, int field, const std::optional<QString> &value);
 
+    // On a server: the record versions whose texts the snapshot holds. A record still at one
+    // of them has not been written since, so a save need not read it back to compare.
+    std::unordered_set<std::uint32_t> &versions() { return m_versions; }
+    const std::unordered_set<std::uint32_t> &versions() const { return m_versions; }
+
 private:
     struct Entry {
         std::int64_t number;
@@ -41,6 +47,7 @@ private:
 
     std::vector<int> m_fields;
     std::vector<Entry> m_entries; // by ascending number
+    std::unordered_set<std::uint32_t> m_versions;
 };
 
 } // namespace lng

@@ -57,7 +57,8 @@ bool loadTable(Workbench &bench)
     // Everything is read before the table is touched, so a failing database leaves the table
     // as it was.
     MessageDatabase::Records records;
-    if (!db.readRecords({1, 2, selection.secondField, selection.editedField}, &records, &error)) {
+    MessageDatabase::RecordVersions versions;
+    if (!db.readRecords({1, 2, selection.secondField, selection.editedField}, &records, &error, &versions)) {
         bench.critical(texts::cannotLoadDatabase(dbPath, error));
         return false;
     }
@@ -110,6 +111,9 @@ bool loadTable(Workbench &bench)
     StoredSnapshot &snapshot = bench.storedSnapshot();
     const std::vector<int> fields {1, 2, selection.secondField, selection.editedField};
     snapshot.reset(fields);
+    // The versions as read: records whose Null texts were just replaced have new ones, which
+    // the first save reads back.
+    snapshot.versions() = std::move(versions);
     for (int i = 0; i < records.size(); ++i) {
         const std::optional<std::int64_t> number = wholeNumber(records.number(i));
         if (!number)

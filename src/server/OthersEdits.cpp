@@ -22,6 +22,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
 {
     m_conflicts.clear();
     m_theirsOnly.clear();
+    m_compared.clear();
     const SharedState &state = bench.state();
     const StoredSnapshot &snapshot = bench.storedSnapshot();
     struct Shown {
@@ -53,6 +54,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
             const StoredSnapshot::Values *loadedValues = snapshot.values(*number);
             if (!loadedValues)
                 return;
+            m_compared.insert(stored.version);
             for (std::size_t i = 0; i < columns.size(); ++i) {
                 const int slot = snapshot.slotOf(columns[i].field);
                 const std::optional<QString> &loaded = (*loadedValues)[static_cast<std::size_t>(slot)];
@@ -73,7 +75,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
                     m_conflicts.push_back(std::move(change));
             }
         },
-        error, MessageDatabase::EmptyTable::IsFine);
+        error, MessageDatabase::EmptyTable::IsFine, snapshot.versions().empty() ? nullptr : &snapshot.versions());
 }
 
 QString OthersEdits::question(Workbench &bench) const
@@ -112,6 +114,7 @@ void OthersEdits::keepTheirs(Workbench &bench) const
 void OthersEdits::takeTheirs(Workbench &bench) const
 {
     apply(bench, m_theirsOnly);
+    bench.storedSnapshot().versions().insert(m_compared.begin(), m_compared.end());
 }
 
 } // namespace lng

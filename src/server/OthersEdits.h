@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace lng {
@@ -18,7 +19,8 @@ class Workbench;
 class OthersEdits {
 public:
     // Reads the shown fields as they are stored now (one statement) and compares them with
-    // what the load read and what the table holds.
+    // what the load read and what the table holds. Only records written since the snapshot's
+    // versions are read, when it has them.
     bool gather(Workbench &bench, MessageDatabase &db, QString *error);
 
     bool hasConflicts() const { return !m_conflicts.empty(); }
@@ -26,7 +28,8 @@ public:
     QString question(Workbench &bench) const;
     // "Keep theirs": their texts go into the conflicted cells, and the save leaves those fields alone.
     void keepTheirs(Workbench &bench) const;
-    // After the save: the fields only others changed, into the table.
+    // After the save: the fields only others changed, into the table; the versions compared
+    // are the snapshot's from now on.
     void takeTheirs(Workbench &bench) const;
 
 private:
@@ -42,6 +45,7 @@ private:
 
     std::vector<Change> m_conflicts;
     std::vector<Change> m_theirsOnly;
+    std::unordered_set<std::uint32_t> m_compared; // versions of the records compared
 };
 
 } // namespace lng

@@ -290,17 +290,33 @@ QString ServerDatabase::fieldName(int ordinal) const
 bool ServerDatabase::forEachRawRecord(
     const std::vector<int> &fields,
     const std::function<void(const MessageDatabase::StoredNumber &, const MessageDatabase::RawField *)> &visit, QString *error,
-    MessageDatabase::EmptyTable emptyTable) const
+    MessageDatabase::EmptyTable emptyTable, const MessageDatabase::RecordVersions *writtenSince) const
 {
-    // One statement: one snapshot of the table, whatever others commit meanwhile.
+    // One statement: one snapshot of the table, whatever others commit meanwhile. A record's
+    // xmin is the transaction that wrote its current version: every write gives it a new one,
+    // and a transaction's number is never that of one committed before (short of the 4 billion
+    // transactions after which the server's numbers wrap).
     QString sql = QStringLiteral("SELECT ") + fieldName(0);
     for (int field : fields)
         sql += QStringLiteral(", ") + fieldName(field);
-    sql += QStringLiteral(" FROM ") + table();
-    Result rows = run(sql, {}, error);
+    sql += QStringLiteral(", xmin FROM ") + table();
+    std::vector<QByteArray> parameters;
+    if (writtenSince) {
+        QByteArray known = "{";
+        known.reserve(static_cast<qsizetype>(writtenSince->size()) * 11 + 2);
+        for (const std::uint32_t version : *writtenSince) {
+            if (known.size() > 1)
+                known += ',';
+            known += QByteArray::number(version);
+        }
+        parameters.push_back(known + '}');
+        sql += QStringLiteral(" WHERE xmin <> ALL($1::xid[])");
+    }
+    Result rows = run(sql, parameters, error);
     if (!rows)
         return false;
     const int count = PQntuples(rows.get());
+    const int versionColumn = static_cast<int>(fields.size()) + 1;
     if (count == 0 && emptyTable == MessageDatabase::EmptyTable::Fails) {
         if (error)
             *error = QStringLiteral("the table %1 holds no record").arg(MessageDatabase::TableName);
@@ -311,6 +327,7 @@ bool ServerDatabase::forEachRawRecord(
         MessageDatabase::StoredNumber number;
         const char *text = PQgetvalue(rows.get(), row, 0);
         number.value = std::strtod(text, nullptr);
+        number.version = static_cast<std::uint32_t>(std::strtoul(PQgetvalue(rows.get(), row, versionColumn), nullptr, 10));
         if (const std::optional<std::int64_t> whole = wholeNumber(number.value)) {
             number.m_type = SQLITE_INTEGER;
             number.m_integer = *whole;
