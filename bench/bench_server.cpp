@@ -137,6 +137,29 @@ static void BM_ServerSave1Percent(benchmark::State &state)
 }
 BENCHMARK(BM_ServerSave1Percent)->Unit(benchmark::kMillisecond);
 
+// The floor under a save: one record's field updated and committed through libpq, which on a
+// server that flushes its log (bench/server_bench.sh starts one) waits for the disk once.
+static void BM_ServerCommitFloor(benchmark::State &state)
+{
+    if (!haveServer(state))
+        return;
+    PGconn *link = PQconnectdb(serverDatabase().toUtf8().constData());
+    int pass = 0;
+    for (auto _ : state) {
+        const QByteArray text = "floor " + QByteArray::number(++pass);
+        const char *values[] = {text.constData()};
+        PQclear(PQexec(link, "BEGIN"));
+        PQclear(PQexecParams(link, "UPDATE \"Languages\" SET \"Swedish\" = $1 WHERE \"Number\" = 101", 1, nullptr, values, nullptr,
+                             nullptr, 0));
+        PGresult *result = PQexec(link, "COMMIT");
+        if (PQresultStatus(result) != PGRES_COMMAND_OK)
+            state.SkipWithError("the commit failed");
+        PQclear(result);
+    }
+    PQfinish(link);
+}
+BENCHMARK(BM_ServerCommitFloor)->Unit(benchmark::kMillisecond);
+
 // Eighteen translators, each on a language of their own, saving 1% at the same moment: the
 // time until the last save is done; every save must succeed.
 static void BM_Server18ClientsSaveAtOnce(benchmark::State &state)

@@ -2,7 +2,8 @@
 # Starts a private, throwaway PostgreSQL cluster for the tests and prints the settings that
 # reach it (as shell assignments); `scripts/test-server.sh stop DIR` stops and removes it.
 # The cluster lives in a temporary folder, belongs to an unprivileged user, listens on
-# 127.0.0.1 only and asks for a password over TCP.
+# 127.0.0.1 only and asks for a password over TCP. It does not flush to the disk unless
+# LNG_TEST_PG_FSYNC=on (the benchmarks' setting, as on a real server): the tests need no durability.
 set -euo pipefail
 
 bin="$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -1)"
@@ -44,7 +45,7 @@ for candidate in $(shuf -i 20000-60000 -n 20); do
 done
 [ -n "$port" ] || { echo "no free port for the test server" >&2; exit 1; }
 as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c max_connections=60 -c fsync=off" start >/dev/null \
+    -o "-c listen_addresses=127.0.0.1 -p $port -k $dir -c max_connections=60 -c fsync=${LNG_TEST_PG_FSYNC:-off}" start >/dev/null \
     || { cat "$dir/server.log" >&2; exit 1; }
 echo "LNG_TEST_PG_DIR=$dir"
 echo "LNG_TEST_PG='host=127.0.0.1 port=$port user=lng'"
