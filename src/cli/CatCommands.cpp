@@ -84,14 +84,12 @@ int LngTool::importCat(const QStringList &args)
     }
     if (!dryRun) {
         // One transaction with the save's rules: only the changed field, cleaned.
-        for (const CatPlan::Update &update : plan.updates) {
-            if (!db.updateRecord(update.number, {{field, CleanText(update.text)}}, &cause)) {
-                db.rollback();
-                error(shownDatabase() + QStringLiteral(": ") + cause + QStringLiteral("; nothing was imported"));
-                return 1;
-            }
-        }
-        if (!db.commit(&cause)) {
+        std::vector<MessageDatabase::RecordUpdate> updates;
+        updates.reserve(plan.updates.size());
+        for (const CatPlan::Update &update : plan.updates)
+            updates.push_back({update.number, {{field, CleanText(update.text)}}});
+        std::vector<bool> found;
+        if (!db.updateRecords(updates, &found, &cause) || !db.commit(&cause)) {
             db.rollback();
             error(shownDatabase() + QStringLiteral(": ") + cause + QStringLiteral("; nothing was imported"));
             return 1;
