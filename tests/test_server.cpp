@@ -341,6 +341,7 @@ TEST(Server, TheSameFieldChangedByBothIsSettledByTheUser)
         EXPECT_EQ(all.at(102)[11], QString(c.saved ? "Editar" : ""));
         EXPECT_EQ(mine.f.table().CellText(4, 5), c.shown);
         EXPECT_EQ(mine.f.table().CellText(1, 5), c.saved ? "Fichero" : "Archivo") << "theirs alone comes in after a save";
+        EXPECT_EQ(mine.f.bench->lastStatus().section("; ", 1), c.saved ? "1 text(s) others saved since your load were taken into the table" : "");
         EXPECT_EQ(mine.f.state.IsModified, !c.saved);
     }
 }

@@ -14,6 +14,7 @@
 #include "context/ContextCommand.h"
 #include "context/ContextWindow.h"
 #include "pane/MessagePane.h"
+#include "server/ServerDatabase.h"
 
 #include <QAction>
 #include <QApplication>
@@ -303,6 +304,16 @@ void MainForm::createStatusBar()
     statusBar()->addPermanentWidget(m_progressLabel);
     statusBar()->addPermanentWidget(m_unsavedLabel);
     statusBar()->addPermanentWidget(m_lockLabel);
+    // A team's table on a server says which one; the folder's own file needs no word.
+    m_databaseLabel = new QLabel(this);
+    m_databaseLabel->setObjectName(QStringLiteral("DatabaseLabel"));
+    m_databaseLabel->hide();
+    statusBar()->addPermanentWidget(m_databaseLabel);
+    m_bench.addLoadObserver([this] {
+        const std::optional<QString> server = serverPointer(m_bench.databasePath());
+        m_databaseLabel->setText(server ? tr("Server: %1").arg(shownServer(*server)) : QString());
+        m_databaseLabel->setVisible(server.has_value());
+    });
     m_bench.setStatusReporter([this](const QString &text) { statusBar()->showMessage(text, 10000); });
     showWorkState();
 }

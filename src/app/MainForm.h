@@ -69,6 +69,7 @@ private:
     QLabel *m_progressLabel = nullptr;
     QLabel *m_unsavedLabel = nullptr;
     QLabel *m_lockLabel = nullptr;
+    QLabel *m_databaseLabel = nullptr; // the server the table was loaded from, if any
     bool m_columnsFitted = false;
 };
 

@@ -148,6 +148,8 @@ bool Workbench::SaveTable()
         QString note = QStringLiteral("Saved %1 change(s) at %2").arg(lastSaveWrites).arg(QTime::currentTime().toString(QStringLiteral("HH:mm")));
         if (lastSaveCleaned > 0)
             note += QStringLiteral("; %1 text(s) now show what was stored (quotes, spaces and line breaks cleaned)").arg(lastSaveCleaned);
+        if (lastSaveTakenIn > 0)
+            note += QStringLiteral("; %1 text(s) others saved since your load were taken into the table").arg(lastSaveTakenIn);
         status(note);
     }
     return nothingSaved;

@@ -98,6 +98,7 @@ public:
     // How many fields the last save wrote, and how many cells it set to the text it stored.
     int lastSaveWrites = 0;
     int lastSaveCleaned = 0;
+    int lastSaveTakenIn = 0; // texts others saved on the server, taken into the table
 
     // Shorthands for reporting.
     void critical(const QString &text, const Caption &caption = NoTitle);

@@ -554,6 +554,7 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
     }
     writer.recordIn(bench.storedSnapshot());
     others.takeTheirs(bench);
+    bench.lastSaveTakenIn = static_cast<int>(others.theirsOnly());
     bench.lastSaveWrites = writer.writes();
     bench.lastSaveCleaned = writer.showStoredTexts();
     // Texts in rows the save could not name stay unsaved work: closing still asks.

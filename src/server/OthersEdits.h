@@ -31,6 +31,8 @@ public:
     // After the save: the fields only others changed, into the table; the versions compared
     // are the snapshot's from now on.
     void takeTheirs(Workbench &bench) const;
+    // How many fields takeTheirs brings in.
+    std::size_t theirsOnly() const { return m_theirsOnly.size(); }
 
 private:
     struct Change {
