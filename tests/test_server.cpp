@@ -1,5 +1,6 @@
 #include "Fixtures.h"
 
+#include "checks/IgnoredFindings.h"
 #include "db/MessageDatabase.h"
 #include "exchange/MessageFileBuilder.h"
 #include "server/Migration.h"
@@ -146,6 +147,36 @@ TEST(Server, LoadSaveAndBuildMatchTheFile)
     EXPECT_TRUE(error.endsWith("the table already holds 4 messages; migrate copies into an empty one")) << error.toStdString();
     EXPECT_FALSE(migrateDatabase(server.uri(), back, &report, &error));
     EXPECT_EQ(error, back + ": the file already exists; migrate writes a new one");
+}
+
+// Findings a translator chose to ignore are kept on the server as in a file, and migrate
+// carries them both ways.
+TEST(Server, IgnoredFindingsAreKeptOnTheServerAndGoWithAMigration)
+{
+    ServerFixture server;
+    Window file("Spanish", 12, std::nullopt);
+    QString error;
+    ASSERT_TRUE(IgnoredFindings::add(file.f.dbPath(), 103, 12, "placeholders", "Say \"hi\"", &error)) << error.toStdString();
+    MigrationReport report;
+    ASSERT_TRUE(migrateDatabase(file.f.dbPath(), server.uri(), &report, &error)) << error.toStdString();
+    EXPECT_EQ(report.ignoredFindings, 1);
+
+    Window team("Spanish", 12, server.uri());
+    ASSERT_TRUE(IgnoredFindings::add(team.f.dbPath(), 101, 7, "punctuation", "File", &error)) << error.toStdString();
+    ASSERT_TRUE(IgnoredFindings::add(team.f.dbPath(), 101, 7, "punctuation", "File", &error)) << "kept once";
+    const auto ignoredIn = [](const QString &database) {
+        MessageDatabase db;
+        QString cause;
+        IgnoredFindings ignored;
+        EXPECT_TRUE(db.open(database, MessageDatabase::Access::ReadOnly, &cause) && ignored.read(db, &cause)) << cause.toStdString();
+        return std::make_pair(ignored.contains(103, 12, "placeholders", "Say \"hi\""), ignored.contains(101, 7, "punctuation", "File"));
+    };
+    EXPECT_EQ(ignoredIn(team.f.dbPath()), std::make_pair(true, true));
+
+    const QString back = file.f.folder() + "/back.Lng";
+    ASSERT_TRUE(migrateDatabase(server.uri(), back, &report, &error)) << error.toStdString();
+    EXPECT_EQ(report.ignoredFindings, 2);
+    EXPECT_EQ(ignoredIn(back), std::make_pair(true, true));
 }
 
 // Two translators on different languages save one after the other from the same load: both kept.

@@ -15,8 +15,6 @@ class MessageDatabase;
 // language field, check and the English text, so it comes back when the English text changes.
 class IgnoredFindings {
 public:
-    static inline const QString TableName = QStringLiteral("IgnoredFindings");
-
     // Reads the table; a database without one has nothing ignored.
     bool read(const MessageDatabase &db, QString *error);
     bool contains(std::int64_t number, int field, const QString &check, const QString &english) const;

@@ -34,6 +34,8 @@ int LngTool::migrate(const QStringList &args)
     print(QStringLiteral("%1 messages copied from %2 to %3; both hold the checksum %4\n")
               .arg(QLocale(QLocale::English).toString(report.messages), to ? source : shownServer(server),
                    to ? shownServer(server) : target, report.checksum));
+    if (report.ignoredFindings > 0)
+        print(QStringLiteral("%1 ignored finding(s) copied with them\n").arg(report.ignoredFindings));
     return 0;
 }
 

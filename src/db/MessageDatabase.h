@@ -151,6 +151,19 @@ public:
     QString lastError() const;
     bool lastErrorStopsWriting() const;
 
+    // Findings the user chose to ignore, kept in a table of their own beside Languages (whose
+    // layout other programs rely on), made when the first one is kept. A database without the
+    // table has none.
+    struct IgnoredFinding {
+        std::int64_t number;
+        int field;
+        QString check;
+        QString english;
+    };
+    static inline const QString IgnoredFindingsTable = QStringLiteral("IgnoredFindings");
+    bool readIgnoredFindings(std::vector<IgnoredFinding> *findings, QString *error) const;
+    bool addIgnoredFinding(const IgnoredFinding &finding, QString *error);
+
     // The name of a field, for SQL.
     QString fieldName(int ordinal) const;
     // The name a new database gives the field of this ordinal ("Number", "Comments", "English", ...).

@@ -73,7 +73,8 @@ bool migrateDatabase(const QString &from, const QString &to, MigrationReport *re
         return fail(from + QStringLiteral(": ") + cause);
     std::map<std::int64_t, Record> records;
     QString checksum;
-    if (!readAll(source, &records, &checksum, &cause))
+    std::vector<MessageDatabase::IgnoredFinding> ignored;
+    if (!readAll(source, &records, &checksum, &cause) || !source.readIgnoredFindings(&ignored, &cause))
         return fail(from + QStringLiteral(": ") + cause);
 
     const bool toServer = isConnectionString(to) && !QFileInfo::exists(to);
@@ -119,6 +120,12 @@ bool migrateDatabase(const QString &from, const QString &to, MigrationReport *re
             return fail(shownTarget + QStringLiteral(": ") + cause + QStringLiteral("; nothing was copied"));
         }
     }
+    for (const MessageDatabase::IgnoredFinding &finding : ignored) {
+        if (!target.addIgnoredFinding(finding, &cause)) {
+            target.rollback();
+            return fail(shownTarget + QStringLiteral(": ") + cause + QStringLiteral("; nothing was copied"));
+        }
+    }
     // What the target now holds, read back inside the transaction, must be what was read.
     std::map<std::int64_t, Record> copied;
     QString copiedChecksum;
@@ -127,10 +134,17 @@ bool migrateDatabase(const QString &from, const QString &to, MigrationReport *re
         return fail(shownTarget + QStringLiteral(": the copy does not match the original (%1); nothing was copied")
                                       .arg(cause.isEmpty() ? QStringLiteral("%1 of %2 records, checksums differ").arg(copied.size()).arg(records.size()) : cause));
     }
+    std::vector<MessageDatabase::IgnoredFinding> copiedIgnored;
+    if (!target.readIgnoredFindings(&copiedIgnored, &cause) || copiedIgnored.size() != ignored.size()) {
+        target.rollback();
+        return fail(shownTarget + QStringLiteral(": the copy does not match the original (%1); nothing was copied")
+                                      .arg(cause.isEmpty() ? QStringLiteral("%1 of %2 ignored findings").arg(copiedIgnored.size()).arg(ignored.size()) : cause));
+    }
     if (!target.commit(&cause))
         return fail(shownTarget + QStringLiteral(": ") + cause + QStringLiteral("; nothing was copied"));
     madeFile.path.clear(); // kept
     report->messages = static_cast<int>(records.size());
+    report->ignoredFindings = static_cast<int>(ignored.size());
     report->checksum = checksum;
     return true;
 }

@@ -52,6 +52,8 @@ public:
     bool updateRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error, bool *found);
     bool updateRecords(const std::vector<MessageDatabase::RecordUpdate> &updates, std::vector<bool> *found, QString *error);
     bool addRecord(std::int64_t number, const MessageDatabase::FieldValues &values, QString *error);
+    bool readIgnoredFindings(std::vector<MessageDatabase::IgnoredFinding> *findings, QString *error) const;
+    bool addIgnoredFinding(const MessageDatabase::IgnoredFinding &finding, QString *error);
     bool begin(QString *error);
     bool commit(QString *error);
     void rollback();
