@@ -411,6 +411,31 @@ TEST(Server, EveryTextOthersSaveIsFoundThoughOnlyWrittenRecordsAreReadBack)
     EXPECT_FALSE(team.f.state.IsModified);
 }
 
+// Versions seen in one table say nothing of another: once the table is made anew (here its
+// storage, as a restore would), a save compares every record again, even where the new table's
+// transaction numbers meet ones the snapshot had seen.
+TEST(Server, VersionsOfATableMadeAnewAreNotTrusted)
+{
+    FilledServer server;
+    Window team("Spanish", 12, server.uri());
+    ASSERT_TRUE(team.load());
+    PGconn *link = PQconnectdb(server.uri().toUtf8().constData());
+    PGresult *now = PQexec(link, "SELECT txid_current() % 4294967296");
+    const std::uint32_t next = static_cast<std::uint32_t>(std::strtoull(PQgetvalue(now, 0, 0), nullptr, 10));
+    PQclear(now);
+    PQfinish(link);
+    for (std::uint32_t xid = next; xid < next + 50; ++xid)
+        team.f.bench->storedSnapshot().versions().seen.insert(xid);
+    execute(server.uri(), "VACUUM FULL \"Languages\"");
+    execute(server.uri(), "UPDATE \"Languages\" SET \"Spanish\" = 'Vista' WHERE \"Number\" = 104");
+    team.type(4, "Ver");
+    team.f.prompts.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(team.save());
+    ASSERT_EQ(team.f.prompts.shown.size(), 1u) << "their text was compared";
+    EXPECT_EQ(team.f.prompts.last().buttons, Buttons::KeepMineTheirsCancel);
+    EXPECT_EQ(everything(server.uri()).at(104)[11], QString("Vista"));
+}
+
 // Two translators of different languages, each in a program of their own, pressing Save at
 // the same moment: both saves succeed and neither loses a text.
 TEST(Server, TwoProgramsSavingAtTheSameMomentKeepBoth)

@@ -268,6 +268,11 @@ QString MessageDatabase::fieldName(int ordinal) const
 bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *records, QString *error,
                                   RecordVersions *versions) const
 {
+    if (versions) {
+        *versions = {};
+        if (!versionsTable(&versions->table, error))
+            return false;
+    }
     *records = Records();
     records->m_width = static_cast<int>(fields.size());
     records->m_numbers.reserve(10000);
@@ -279,7 +284,7 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
                 records->m_shownNumbers.emplace(static_cast<int>(records->m_numbers.size()), number.shown());
             records->m_numbers.push_back(number.value);
             if (versions && number.version)
-                versions->insert(number.version);
+                versions->seen.insert(number.version);
             for (std::size_t i = 0; i < fields.size(); ++i) {
                 records->m_fields.push_back(raw[i].isNull ? std::nullopt
                                                           : std::optional<QString>(QString::fromUtf8(raw[i].data, raw[i].size)));
@@ -299,9 +304,15 @@ bool MessageDatabase::readRecords(const std::vector<int> &fields, Records *recor
     return true;
 }
 
+bool MessageDatabase::versionsTable(QByteArray *table, QString *error) const
+{
+    table->clear();
+    return !m_server || m_server->versionsTable(table, error);
+}
+
 bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
                                        const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
-                                       QString *error, EmptyTable emptyTable, const RecordVersions *writtenSince) const
+                                       QString *error, EmptyTable emptyTable, const VersionSet *writtenSince) const
 {
     if (m_server)
         return m_server->forEachRawRecord(fields, visit, error, emptyTable, writtenSince);

@@ -90,8 +90,16 @@ public:
         std::map<int, QString> m_shownNumbers; // numbers that are not plain whole numbers
     };
 
-    // Record versions seen (see StoredNumber::version).
-    using RecordVersions = std::unordered_set<std::uint32_t>;
+    // Record versions seen (see StoredNumber::version), and the table they belong to: a table
+    // made anew (restored, or on another server) numbers its versions afresh, so versions of
+    // another table say nothing.
+    using VersionSet = std::unordered_set<std::uint32_t>;
+    struct RecordVersions {
+        QByteArray table;
+        VersionSet seen;
+    };
+    // Which table the versions read now belong to; empty for a file.
+    bool versionsTable(QByteArray *table, QString *error) const;
 
     // Reads the given fields of every record. A table without any record is a failure, as is
     // a record without a message number. `versions`, when given, gets the records' versions.
@@ -112,7 +120,7 @@ public:
     bool forEachRawRecord(const std::vector<int> &fields,
                           const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
                           QString *error, EmptyTable emptyTable = EmptyTable::Fails,
-                          const RecordVersions *writtenSince = nullptr) const;
+                          const VersionSet *writtenSince = nullptr) const;
 
     // For each field, how many records hold a text that is not only spaces; `messages` gets
     // the number of records.

@@ -13,7 +13,7 @@ void StoredSnapshot::reset(const std::vector<int> &fields)
     }
     m_entries.clear();
     m_entries.reserve(10100);
-    m_versions.clear();
+    m_versions = {};
 }
 
 bool StoredSnapshot::covers(const std::vector<int> &fields) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -33,10 +34,15 @@ public:
     // Records are quickest added in ascending number order, as a load reads them.
     void set(std::int64_t number, int field, const std::optional<QString> &value);
 
-    // On a server: the record versions whose texts the snapshot holds. A record still at one
-    // of them has not been written since, so a save need not read it back to compare.
-    std::unordered_set<std::uint32_t> &versions() { return m_versions; }
-    const std::unordered_set<std::uint32_t> &versions() const { return m_versions; }
+    // On a server: the record versions whose texts the snapshot holds, and their table. A
+    // record still at one of them has not been written since, so a save need not read it back
+    // to compare.
+    struct Versions {
+        QByteArray table;
+        std::unordered_set<std::uint32_t> seen;
+    };
+    Versions &versions() { return m_versions; }
+    const Versions &versions() const { return m_versions; }
 
 private:
     struct Entry {
@@ -47,7 +53,7 @@ private:
 
     std::vector<int> m_fields;
     std::vector<Entry> m_entries; // by ascending number
-    std::unordered_set<std::uint32_t> m_versions;
+    Versions m_versions;
 };
 
 } // namespace lng

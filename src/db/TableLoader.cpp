@@ -113,7 +113,7 @@ bool loadTable(Workbench &bench)
     snapshot.reset(fields);
     // The versions as read: records whose Null texts were just replaced have new ones, which
     // the first save reads back.
-    snapshot.versions() = std::move(versions);
+    snapshot.versions() = {std::move(versions.table), std::move(versions.seen)};
     for (int i = 0; i < records.size(); ++i) {
         const std::optional<std::int64_t> number = wholeNumber(records.number(i));
         if (!number)

@@ -23,6 +23,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
     m_conflicts.clear();
     m_theirsOnly.clear();
     m_compared.clear();
+    m_table.clear();
     const SharedState &state = bench.state();
     const StoredSnapshot &snapshot = bench.storedSnapshot();
     struct Shown {
@@ -39,6 +40,10 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
         fields.push_back(column.field);
     if (!snapshot.covers(fields))
         return true; // nothing to compare with
+    // Only records written since the snapshot's versions, when they belong to this very table.
+    if (!db.versionsTable(&m_table, error))
+        return false;
+    const bool versionsHold = !m_table.isEmpty() && m_table == snapshot.versions().table;
     // Compared as stored, without making texts of them: a field nobody else changed (nearly
     // all of them) costs a byte comparison.
     const Sheet &table = bench.table();
@@ -75,7 +80,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
                     m_conflicts.push_back(std::move(change));
             }
         },
-        error, MessageDatabase::EmptyTable::IsFine, snapshot.versions().empty() ? nullptr : &snapshot.versions());
+        error, MessageDatabase::EmptyTable::IsFine, versionsHold ? &snapshot.versions().seen : nullptr);
 }
 
 QString OthersEdits::question(Workbench &bench) const
@@ -114,7 +119,10 @@ void OthersEdits::keepTheirs(Workbench &bench) const
 void OthersEdits::takeTheirs(Workbench &bench) const
 {
     apply(bench, m_theirsOnly);
-    bench.storedSnapshot().versions().insert(m_compared.begin(), m_compared.end());
+    StoredSnapshot::Versions &versions = bench.storedSnapshot().versions();
+    if (versions.table != m_table)
+        versions = {m_table, {}}; // every record was compared
+    versions.seen.insert(m_compared.begin(), m_compared.end());
 }
 
 } // namespace lng

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -47,6 +48,7 @@ private:
 
     std::vector<Change> m_conflicts;
     std::vector<Change> m_theirsOnly;
+    QByteArray m_table;                           // the table the versions belong to
     std::unordered_set<std::uint32_t> m_compared; // versions of the records compared
 };
 

@@ -287,10 +287,24 @@ QString ServerDatabase::fieldName(int ordinal) const
     return quoted(MessageDatabase::standardFieldName(ordinal));
 }
 
+bool ServerDatabase::versionsTable(QByteArray *identity, QString *error) const
+{
+    // The cluster (initdb's random identifier), the database, the table and its storage: a
+    // restore or a copy makes another, whose transaction numbers start afresh.
+    Result row = run(QStringLiteral("SELECT (SELECT system_identifier FROM pg_control_system()) || ':' || "
+                                    "(SELECT oid FROM pg_database WHERE datname = current_database()) || ':' || "
+                                    "to_regclass($1)::oid || ':' || pg_relation_filenode(to_regclass($1))"),
+                     {table().toUtf8()}, error);
+    if (!row)
+        return false;
+    *identity = QByteArray(PQgetvalue(row.get(), 0, 0));
+    return true;
+}
+
 bool ServerDatabase::forEachRawRecord(
     const std::vector<int> &fields,
     const std::function<void(const MessageDatabase::StoredNumber &, const MessageDatabase::RawField *)> &visit, QString *error,
-    MessageDatabase::EmptyTable emptyTable, const MessageDatabase::RecordVersions *writtenSince) const
+    MessageDatabase::EmptyTable emptyTable, const MessageDatabase::VersionSet *writtenSince) const
 {
     // One statement: one snapshot of the table, whatever others commit meanwhile. A record's
     // xmin is the transaction that wrote its current version: every write gives it a new one,
