@@ -265,10 +265,12 @@ private:
 
 public:
     // Puts the stored texts into the cells whose texts the cleaning changed; answers how many.
-    int showStoredTexts() const
+    int showStoredTexts(const std::function<void(int row, int column)> &shown) const
     {
-        for (const Cleaned &cell : m_cleaned)
+        for (const Cleaned &cell : m_cleaned) {
             m_table.SetCellText(cell.row, cell.column, cell.text);
+            shown(cell.row, cell.column);
+        }
         return static_cast<int>(m_cleaned.size());
     }
     int writes() const { return static_cast<int>(m_written.size()); }
@@ -556,7 +558,7 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
     others.takeTheirs(bench);
     bench.lastSaveTakenIn = static_cast<int>(others.theirsOnly());
     bench.lastSaveWrites = writer.writes();
-    bench.lastSaveCleaned = writer.showStoredTexts();
+    bench.lastSaveCleaned = writer.showStoredTexts([&bench](int row, int column) { bench.history().cellStoredAs(row, column); });
     // Texts in rows the save could not name stay unsaved work: closing still asks.
     const QList<int> &unnumbered = writer.unnumberedRows();
     const QList<int> &notWhole = writer.notWholeRows();

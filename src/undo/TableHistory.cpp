@@ -4,6 +4,8 @@
 
 #include <QUndoCommand>
 
+#include <algorithm>
+
 namespace lng {
 
 CellState CellState::of(const Sheet &sheet, int row, int col)
@@ -49,6 +51,11 @@ public:
     std::size_t bytes() const { return m_bytes; }
     const std::vector<Change> &changes() const { return m_changes; }
 
+    // Puts `state` where the step's first change of a cell started from, or where its last
+    // one left the cell; answers whether the step changed the cell at all.
+    bool startsFrom(int row, int col, const CellState &state) { return rewrite(m_changes.begin(), m_changes.end(), row, col, &Change::before, state); }
+    bool leaves(int row, int col, const CellState &state) { return rewrite(m_changes.rbegin(), m_changes.rend(), row, col, &Change::after, state); }
+
     void undo() override { apply(&Change::before, true); }
     void redo() override
     {
@@ -58,6 +65,16 @@ public:
     }
 
 private:
+    template <typename It>
+    static bool rewrite(It first, It last, int row, int col, CellState Change::*which, const CellState &state)
+    {
+        const It found = std::find_if(first, last, [&](const Change &change) { return change.row == row && change.col == col; });
+        if (found == last)
+            return false;
+        (*found).*which = state;
+        return true;
+    }
+
     void apply(CellState Change::*which, bool backwards)
     {
         Sheet &table = m_history.m_table;
@@ -228,6 +245,21 @@ void TableHistory::startAfresh()
 void TableHistory::markSaved()
 {
     m_stack.setClean();
+}
+
+void TableHistory::cellStoredAs(int row, int col)
+{
+    const CellState stored = CellState::of(m_table, row, col);
+    // The steps are ours: the stack hands them out as constant only.
+    const auto step = [this](int index) { return static_cast<Step *>(const_cast<QUndoCommand *>(m_stack.command(index))); };
+    for (int i = m_stack.index() - 1; i >= 0; --i) {
+        if (step(i)->leaves(row, col, stored))
+            break;
+    }
+    for (int i = m_stack.index(); i < m_stack.count(); ++i) {
+        if (step(i)->startsFrom(row, col, stored))
+            break;
+    }
 }
 
 } // namespace lng
