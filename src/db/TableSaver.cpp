@@ -171,25 +171,18 @@ public:
         const bool written = m_db.updateRecords(updates, &found, &error);
         const std::vector<Queued> queued = std::move(m_queued);
         m_queued.clear();
-        if (!written && stopsWriting())
+        // A database that batches (a server) gives up the transaction at any failure.
+        if (!written)
             return giveUp(error);
-        for (std::size_t i = 0; i < queued.size(); ++i) {
+        for (std::size_t i = 0; i < queued.size() && m_fatal.isEmpty(); ++i) {
             const auto &[row, update] = queued[i];
-            bool exists = written && found[i];
-            if (!written && !write(update.number, update.values, nullptr, &exists)) {
-                if (!m_fatal.isEmpty())
-                    return;
-                continue; // reported
-            }
-            if (written && exists) {
-                for (const auto &[field, text] : update.values)
-                    keep(nullptr, update.number, field, text);
-            }
-            // Another program removed the record meanwhile: it is added again, as any new one.
-            if (!exists)
+            if (!found[i]) {
+                // Another program removed the record meanwhile: it is added again, as any new one.
                 addRow(row, update.number);
-            if (!m_fatal.isEmpty())
-                return;
+                continue;
+            }
+            for (const auto &[field, text] : update.values)
+                keep(nullptr, update.number, field, text);
         }
     }
 
@@ -264,14 +257,16 @@ private:
     }
 
 public:
-    // Puts the stored texts into the cells whose texts the cleaning changed; answers how many.
-    int showStoredTexts(const std::function<void(int row, int column)> &shown) const
+    // Shows the stored texts in the cells the save cleaned; answers those cells (row, column).
+    std::vector<std::pair<int, int>> showStoredTexts() const
     {
+        std::vector<std::pair<int, int>> shown;
+        shown.reserve(m_cleaned.size());
         for (const Cleaned &cell : m_cleaned) {
             m_table.SetCellText(cell.row, cell.column, cell.text);
-            shown(cell.row, cell.column);
+            shown.emplace_back(cell.row, cell.column);
         }
-        return static_cast<int>(m_cleaned.size());
+        return shown;
     }
     int writes() const { return static_cast<int>(m_written.size()); }
 
@@ -555,10 +550,12 @@ bool saveTable(Workbench &bench, const std::function<void(int row)> &rowVisited)
         return true;
     }
     writer.recordIn(bench.storedSnapshot());
-    others.takeTheirs(bench);
+    others.afterSave(bench);
     bench.lastSaveTakenIn = static_cast<int>(others.theirsOnly());
     bench.lastSaveWrites = writer.writes();
-    bench.lastSaveCleaned = writer.showStoredTexts([&bench](int row, int column) { bench.history().cellStoredAs(row, column); });
+    const std::vector<std::pair<int, int>> cleaned = writer.showStoredTexts();
+    bench.history().cellsStoredAs(cleaned);
+    bench.lastSaveCleaned = static_cast<int>(cleaned.size());
     // Texts in rows the save could not name stay unsaved work: closing still asks.
     const QList<int> &unnumbered = writer.unnumberedRows();
     const QList<int> &notWhole = writer.notWholeRows();

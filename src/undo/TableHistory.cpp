@@ -4,7 +4,7 @@
 
 #include <QUndoCommand>
 
-#include <algorithm>
+#include <set>
 
 namespace lng {
 
@@ -51,10 +51,11 @@ public:
     std::size_t bytes() const { return m_bytes; }
     const std::vector<Change> &changes() const { return m_changes; }
 
-    // Puts `state` where the step's first change of a cell started from, or where its last
-    // one left the cell; answers whether the step changed the cell at all.
-    bool startsFrom(int row, int col, const CellState &state) { return rewrite(m_changes.begin(), m_changes.end(), row, col, &Change::before, state); }
-    bool leaves(int row, int col, const CellState &state) { return rewrite(m_changes.rbegin(), m_changes.rend(), row, col, &Change::after, state); }
+    // For the cells in `pending` this step changed: where its first change of each started
+    // from, or where its last one left it, becomes what the table shows now; those cells
+    // leave `pending`.
+    void startFromTable(std::set<std::pair<int, int>> *pending) { rewrite(m_changes.begin(), m_changes.end(), &Change::before, pending); }
+    void leaveAsTable(std::set<std::pair<int, int>> *pending) { rewrite(m_changes.rbegin(), m_changes.rend(), &Change::after, pending); }
 
     void undo() override { apply(&Change::before, true); }
     void redo() override
@@ -66,13 +67,12 @@ public:
 
 private:
     template <typename It>
-    static bool rewrite(It first, It last, int row, int col, CellState Change::*which, const CellState &state)
+    void rewrite(It first, It last, CellState Change::*which, std::set<std::pair<int, int>> *pending)
     {
-        const It found = std::find_if(first, last, [&](const Change &change) { return change.row == row && change.col == col; });
-        if (found == last)
-            return false;
-        (*found).*which = state;
-        return true;
+        for (It it = first; it != last && !pending->empty(); ++it) {
+            if (pending->erase({it->row, it->col}))
+                (*it).*which = CellState::of(m_history.m_table, it->row, it->col);
+        }
     }
 
     void apply(CellState Change::*which, bool backwards)
@@ -247,19 +247,16 @@ void TableHistory::markSaved()
     m_stack.setClean();
 }
 
-void TableHistory::cellStoredAs(int row, int col)
+void TableHistory::cellsStoredAs(const std::vector<std::pair<int, int>> &cells)
 {
-    const CellState stored = CellState::of(m_table, row, col);
     // The steps are ours: the stack hands them out as constant only.
     const auto step = [this](int index) { return static_cast<Step *>(const_cast<QUndoCommand *>(m_stack.command(index))); };
-    for (int i = m_stack.index() - 1; i >= 0; --i) {
-        if (step(i)->leaves(row, col, stored))
-            break;
-    }
-    for (int i = m_stack.index(); i < m_stack.count(); ++i) {
-        if (step(i)->startsFrom(row, col, stored))
-            break;
-    }
+    std::set<std::pair<int, int>> done(cells.begin(), cells.end());
+    for (int i = m_stack.index() - 1; i >= 0 && !done.empty(); --i)
+        step(i)->leaveAsTable(&done);
+    std::set<std::pair<int, int>> undone(cells.begin(), cells.end());
+    for (int i = m_stack.index(); i < m_stack.count() && !undone.empty(); ++i)
+        step(i)->startFromTable(&undone);
 }
 
 } // namespace lng

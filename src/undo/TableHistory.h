@@ -57,10 +57,10 @@ signals:
 
 public:
     void markSaved();   // after a save that stored everything
-    // A save showed in a cell what it stored there (the text cleaned): the steps next to the
-    // present that wrote the cell write that from now on, so undo and redo come back to what
-    // was stored and not to the text before the cleaning.
-    void cellStoredAs(int row, int col);
+    // A save showed in these cells (row, column) what it stored there (the texts cleaned): the
+    // steps next to the present that wrote each cell write that from now on, so undo and redo
+    // come back to what was stored and not to the text before the cleaning.
+    void cellsStoredAs(const std::vector<std::pair<int, int>> &cells);
 
 private:
     struct Change {
