@@ -312,7 +312,7 @@ bool MessageDatabase::versionsTable(QByteArray *table, QString *error) const
 
 bool MessageDatabase::forEachRawRecord(const std::vector<int> &fields,
                                        const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
-                                       QString *error, EmptyTable emptyTable, const VersionSet *writtenSince) const
+                                       QString *error, EmptyTable emptyTable, const RecordVersions::Set *writtenSince) const
 {
     if (m_server)
         return m_server->forEachRawRecord(fields, visit, error, emptyTable, writtenSince);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordVersions.h"
 #include "Sqlite.h"
 
 #include <QString>
@@ -9,7 +10,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace lng {
@@ -90,15 +90,7 @@ public:
         std::map<int, QString> m_shownNumbers; // numbers that are not plain whole numbers
     };
 
-    // Record versions seen (see StoredNumber::version), and the table they belong to: a table
-    // made anew (restored, or on another server) numbers its versions afresh, so versions of
-    // another table say nothing.
-    using VersionSet = std::unordered_set<std::uint32_t>;
-    struct RecordVersions {
-        QByteArray table;
-        VersionSet seen;
-    };
-    // Which table the versions read now belong to; empty for a file.
+    // Which table the record versions read now belong to (see RecordVersions); empty for a file.
     bool versionsTable(QByteArray *table, QString *error) const;
 
     // Reads the given fields of every record. A table without any record is a failure, as is
@@ -120,7 +112,7 @@ public:
     bool forEachRawRecord(const std::vector<int> &fields,
                           const std::function<void(const StoredNumber &number, const RawField *fields)> &visit,
                           QString *error, EmptyTable emptyTable = EmptyTable::Fails,
-                          const VersionSet *writtenSince = nullptr) const;
+                          const RecordVersions::Set *writtenSince = nullptr) const;
 
     // For each field, how many records hold a text that is not only spaces; `messages` gets
     // the number of records.

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QByteArray>
+#include "RecordVersions.h"
+
 #include <QString>
 
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace lng {
@@ -34,15 +34,10 @@ public:
     // Records are quickest added in ascending number order, as a load reads them.
     void set(std::int64_t number, int field, const std::optional<QString> &value);
 
-    // On a server: the record versions whose texts the snapshot holds, and their table. A
-    // record still at one of them has not been written since, so a save need not read it back
-    // to compare.
-    struct Versions {
-        QByteArray table;
-        std::unordered_set<std::uint32_t> seen;
-    };
-    Versions &versions() { return m_versions; }
-    const Versions &versions() const { return m_versions; }
+    // On a server: the record versions whose texts the snapshot holds. A record still at one
+    // of them has not been written since, so a save need not read it back to compare.
+    RecordVersions &versions() { return m_versions; }
+    const RecordVersions &versions() const { return m_versions; }
 
 private:
     struct Entry {
@@ -53,7 +48,7 @@ private:
 
     std::vector<int> m_fields;
     std::vector<Entry> m_entries; // by ascending number
-    Versions m_versions;
+    RecordVersions m_versions;
 };
 
 } // namespace lng

@@ -57,7 +57,7 @@ bool loadTable(Workbench &bench)
     // Everything is read before the table is touched, so a failing database leaves the table
     // as it was.
     MessageDatabase::Records records;
-    MessageDatabase::RecordVersions versions;
+    RecordVersions versions;
     if (!db.readRecords({1, 2, selection.secondField, selection.editedField}, &records, &error, &versions)) {
         bench.critical(texts::cannotLoadDatabase(dbPath, error));
         return false;
@@ -113,7 +113,7 @@ bool loadTable(Workbench &bench)
     snapshot.reset(fields);
     // The versions as read: records whose Null texts were just replaced have new ones, which
     // the first save reads back.
-    snapshot.versions() = {std::move(versions.table), std::move(versions.seen)};
+    snapshot.versions() = std::move(versions);
     for (int i = 0; i < records.size(); ++i) {
         const std::optional<std::int64_t> number = wholeNumber(records.number(i));
         if (!number)

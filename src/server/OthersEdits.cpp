@@ -22,8 +22,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
 {
     m_conflicts.clear();
     m_theirsOnly.clear();
-    m_compared.clear();
-    m_table.clear();
+    m_compared = {};
     const SharedState &state = bench.state();
     const StoredSnapshot &snapshot = bench.storedSnapshot();
     struct Shown {
@@ -41,9 +40,9 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
     if (!snapshot.covers(fields))
         return true; // nothing to compare with
     // Only records written since the snapshot's versions, when they belong to this very table.
-    if (!db.versionsTable(&m_table, error))
+    if (!db.versionsTable(&m_compared.table, error))
         return false;
-    const bool versionsHold = !m_table.isEmpty() && m_table == snapshot.versions().table;
+    const bool versionsHold = !m_compared.table.isEmpty() && m_compared.table == snapshot.versions().table;
     // Compared as stored, without making texts of them: a field nobody else changed (nearly
     // all of them) costs a byte comparison.
     const Sheet &table = bench.table();
@@ -59,7 +58,7 @@ bool OthersEdits::gather(Workbench &bench, MessageDatabase &db, QString *error)
             const StoredSnapshot::Values *loadedValues = snapshot.values(*number);
             if (!loadedValues)
                 return;
-            m_compared.insert(stored.version);
+            m_compared.seen.insert(stored.version);
             for (std::size_t i = 0; i < columns.size(); ++i) {
                 const int slot = snapshot.slotOf(columns[i].field);
                 const std::optional<QString> &loaded = (*loadedValues)[static_cast<std::size_t>(slot)];
@@ -116,13 +115,14 @@ void OthersEdits::keepTheirs(Workbench &bench) const
     apply(bench, m_conflicts);
 }
 
-void OthersEdits::takeTheirs(Workbench &bench) const
+void OthersEdits::afterSave(Workbench &bench) const
 {
     apply(bench, m_theirsOnly);
-    StoredSnapshot::Versions &versions = bench.storedSnapshot().versions();
-    if (versions.table != m_table)
-        versions = {m_table, {}}; // every record was compared
-    versions.seen.insert(m_compared.begin(), m_compared.end());
+    RecordVersions &versions = bench.storedSnapshot().versions();
+    if (versions.table != m_compared.table)
+        versions = m_compared; // every record was compared
+    else
+        versions.seen.insert(m_compared.seen.begin(), m_compared.seen.end());
 }
 
 } // namespace lng

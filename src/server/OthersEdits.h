@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QByteArray>
+#include "db/RecordVersions.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace lng {
@@ -31,8 +31,8 @@ public:
     void keepTheirs(Workbench &bench) const;
     // After the save: the fields only others changed, into the table; the versions compared
     // are the snapshot's from now on.
-    void takeTheirs(Workbench &bench) const;
-    // How many fields takeTheirs brings in.
+    void afterSave(Workbench &bench) const;
+    // How many fields afterSave brings in.
     std::size_t theirsOnly() const { return m_theirsOnly.size(); }
 
 private:
@@ -48,8 +48,7 @@ private:
 
     std::vector<Change> m_conflicts;
     std::vector<Change> m_theirsOnly;
-    QByteArray m_table;                           // the table the versions belong to
-    std::unordered_set<std::uint32_t> m_compared; // versions of the records compared
+    RecordVersions m_compared; // versions of the records compared, and their table
 };
 
 } // namespace lng

@@ -304,7 +304,7 @@ bool ServerDatabase::versionsTable(QByteArray *identity, QString *error) const
 bool ServerDatabase::forEachRawRecord(
     const std::vector<int> &fields,
     const std::function<void(const MessageDatabase::StoredNumber &, const MessageDatabase::RawField *)> &visit, QString *error,
-    MessageDatabase::EmptyTable emptyTable, const MessageDatabase::VersionSet *writtenSince) const
+    MessageDatabase::EmptyTable emptyTable, const RecordVersions::Set *writtenSince) const
 {
     // One statement: one snapshot of the table, whatever others commit meanwhile. A record's
     // xmin is the transaction that wrote its current version: every write gives it a new one,
@@ -472,10 +472,12 @@ bool ServerDatabase::updateRecords(const std::vector<MessageDatabase::RecordUpda
     constexpr std::size_t kPerTrip = 512;
     for (std::size_t first = 0; first < updates.size(); first += kPerTrip) {
         const std::size_t last = std::min(updates.size(), first + kPerTrip);
-        std::vector<QByteArray> names;
+        std::vector<QByteArray> names(last - first); // empty: nothing to write
         for (std::size_t i = first; i < last; ++i) {
-            names.push_back(updates[i].values.empty() ? QByteArray() : preparedUpdate(updates[i].values, error));
-            if (!updates[i].values.empty() && names.back().isEmpty())
+            if (updates[i].values.empty())
+                continue;
+            names[i - first] = preparedUpdate(updates[i].values, error);
+            if (names[i - first].isEmpty())
                 return false;
         }
         if (!updatePipelined(updates, first, names, found, error))
@@ -514,10 +516,9 @@ bool ServerDatabase::updatePipelined(const std::vector<MessageDatabase::RecordUp
                 fail(nullptr, error);
             return false;
         }
-        const ExecStatusType status = PQresultStatus(result.get());
-        if (status == PGRES_COMMAND_OK)
+        if (PQresultStatus(result.get()) == PGRES_COMMAND_OK) {
             (*found)[i] = std::atoi(PQcmdTuples(result.get())) > 0;
-        else if (ok || status != PGRES_PIPELINE_ABORTED) {
+        } else {
             if (ok) // the first failure is the cause; the statements after it were skipped
                 fail(result.get(), error);
             ok = false;

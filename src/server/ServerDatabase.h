@@ -45,7 +45,7 @@ public:
     bool forEachRawRecord(const std::vector<int> &fields,
                           const std::function<void(const MessageDatabase::StoredNumber &, const MessageDatabase::RawField *)> &visit,
                           QString *error, MessageDatabase::EmptyTable emptyTable,
-                          const MessageDatabase::VersionSet *writtenSince) const;
+                          const RecordVersions::Set *writtenSince) const;
     bool versionsTable(QByteArray *table, QString *error) const;
     bool readRecord(std::int64_t number, const std::vector<int> &fields, std::vector<std::optional<QString>> *values,
                     bool *found, QString *error);
