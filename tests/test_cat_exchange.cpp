@@ -3,7 +3,6 @@
 #include "cat/CatExchange.h"
 #include "settings/SettingsFile.h"
 
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <gtest/gtest.h>
@@ -28,15 +27,6 @@ QString planned(const CatFile &file)
     return lines.join(" | ");
 }
 
-int run(const QString &program, const QStringList &args, QString *output = nullptr)
-{
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    if (output)
-        *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
 } // namespace
 
 // Entries are matched by message number only, whatever their order; what cannot be applied
@@ -133,29 +123,29 @@ TEST(CatImport, PeerToolsReadOurFilesAndWeReadTheirs)
     const QString folder = dir.path();
     const QString tool = LNG_TOOL_PATH;
     QString out;
-    ASSERT_EQ(run(tool, {"export", "Spanish", "--format", "po", "--folder", folder}, &out), 0) << out.toStdString();
-    ASSERT_EQ(run(tool, {"export", "Spanish", "--format", "xliff", "--folder", folder}, &out), 0) << out.toStdString();
+    ASSERT_EQ(runProgram(tool, {"export", "Spanish", "--format", "po", "--folder", folder}, &out), 0) << out.toStdString();
+    ASSERT_EQ(runProgram(tool, {"export", "Spanish", "--format", "xliff", "--folder", folder}, &out), 0) << out.toStdString();
     const QString po = dir.filePath("Tesmora-es.po");
     const QString xlf = dir.filePath("Tesmora-es.xlf");
-    EXPECT_EQ(run("msgfmt", {"-c", "-o", dir.filePath("es.mo"), po}, &out), 0) << out.toStdString();
-    ASSERT_EQ(run("msgcat", {po, "-o", dir.filePath("msgcat.po")}), 0);
-    ASSERT_EQ(run("po2xliff", {po, dir.filePath("tt.xlf")}), 0);
-    ASSERT_EQ(run("xliff2po", {xlf, dir.filePath("tt.po")}), 0);
+    EXPECT_EQ(runProgram("msgfmt", {"-c", "-o", dir.filePath("es.mo"), po}, &out), 0) << out.toStdString();
+    ASSERT_EQ(runProgram("msgcat", {po, "-o", dir.filePath("msgcat.po")}), 0);
+    ASSERT_EQ(runProgram("po2xliff", {po, dir.filePath("tt.xlf")}), 0);
+    ASSERT_EQ(runProgram("xliff2po", {xlf, dir.filePath("tt.po")}), 0);
     for (const QString &file : {po, xlf, dir.filePath("msgcat.po"), dir.filePath("tt.xlf"), dir.filePath("tt.po")}) {
-        EXPECT_EQ(run(tool, {"import", "Spanish", file, "--folder", folder}, &out), 0) << file.toStdString() << ": " << out.toStdString();
+        EXPECT_EQ(runProgram(tool, {"import", "Spanish", file, "--folder", folder}, &out), 0) << file.toStdString() << ": " << out.toStdString();
         EXPECT_TRUE(out.startsWith("0 translations updated, 6 unchanged, 0 not applied")) << file.toStdString() << ": " << out.toStdString();
     }
     // A translator's change through a converted file lands in its message only.
     QString text = QString::fromUtf8(readFile(dir.filePath("tt.po")));
     text.replace("msgstr \"Fichero\"", "msgstr \"Archivo nuevo\"");
     writeFile(dir.filePath("tt.po"), text.toUtf8());
-    EXPECT_EQ(run(tool, {"import", "Spanish", dir.filePath("tt.po"), "--dry-run", "--folder", folder}, &out), 0);
+    EXPECT_EQ(runProgram(tool, {"import", "Spanish", dir.filePath("tt.po"), "--dry-run", "--folder", folder}, &out), 0);
     EXPECT_EQ(readField(dir.filePath("AllLanguages.Lng"), 104, 12), QString("Fichero")) << "a dry run writes nothing";
-    EXPECT_EQ(run(tool, {"import", "Spanish", dir.filePath("tt.po"), "--folder", folder}, &out), 0) << out.toStdString();
+    EXPECT_EQ(runProgram(tool, {"import", "Spanish", dir.filePath("tt.po"), "--folder", folder}, &out), 0) << out.toStdString();
     EXPECT_TRUE(out.startsWith("1 translation updated, 5 unchanged, 0 not applied")) << out.toStdString();
     EXPECT_EQ(readField(dir.filePath("AllLanguages.Lng"), 104, 12), QString("Archivo nuevo"));
     EXPECT_EQ(readField(dir.filePath("AllLanguages.Lng"), 101, 12), QString("Archivo"));
-    EXPECT_EQ(run(tool, {"import", "French", po, "--folder", folder}, &out), 1);
+    EXPECT_EQ(runProgram(tool, {"import", "French", po, "--folder", folder}, &out), 1);
     EXPECT_TRUE(out.contains("is refused: the file is in \"es\", the edited language is French (fr)")) << out.toStdString();
 }
 

@@ -306,11 +306,7 @@ TEST(Server, LngtoolExportsAndImportsTranslationFiles)
 {
     FilledServer server;
     const auto tool = [&](const QStringList &args, QString *out) {
-        QProcess process;
-        process.start(LNG_TOOL_PATH, args + QStringList {"--database", server.uri()});
-        EXPECT_TRUE(process.waitForFinished(60000));
-        *out = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        return runProgram(LNG_TOOL_PATH, args + QStringList {"--database", server.uri()}, out);
     };
     const QString po = server.file.f.folder() + "/Tesmora-es.po";
     QString out;

@@ -3,6 +3,7 @@
 #include "db/MessageDatabase.h"
 
 #include <QFile>
+#include <QProcess>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -135,6 +136,16 @@ QByteArray readFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+int runProgram(const QString &program, const QStringList &args, QString *output)
+{
+    QProcess process;
+    process.start(program, args);
+    const bool finished = process.waitForFinished(60000);
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    return finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 void writeFile(const QString &path, const QByteArray &content)

@@ -5,6 +5,7 @@
 #include "app/Workbench.h"
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <array>
@@ -38,6 +39,9 @@ bool recordExists(const QString &path, qint64 number);
 int recordCount(const QString &path);
 QByteArray readFile(const QString &path);
 void writeFile(const QString &path, const QByteArray &content);
+// Runs a program to its end (a minute at most); answers its exit status, -1 when it crashed or
+// did not finish, and gives what it printed on both outputs.
+int runProgram(const QString &program, const QStringList &args, QString *output = nullptr);
 
 // Runs `body` in a forked child process and answers the text it answered, so a test can act
 // under limits it must not put on itself: another user, a file size limit. `setUp` runs in the
